@@ -1,0 +1,11 @@
+// Process-wide handles that the plug-in keeps from loading to unloading.
+#pragma once
+#include <windows.h>
+
+// The plug-in's own instance handle, stored when a process attaches.
+extern HINSTANCE instanceHandle;
+// Eudora's main window and instance, known once the attach sequence found the window.
+extern HWND hostMainWindow;
+extern HINSTANCE hostInstance;
+// Set when the attach sequence has completed; PGP operations run only then.
+extern BOOL attachedFlag;
