@@ -23,38 +23,32 @@ expected="1 ems_plugin_version
 13 P13
 14 P14
 16 P16"
-# objdump prints the name-pointer table as "[ n] +base[ ordinal] name"
+# objdump prints the name-pointer table as "[index] name", index = ordinal - 1 (base 1).
 actual=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
-  | sed -n 's/^\s*\[\s*[0-9]*\]\s*+base\[\s*\([0-9]*\)\]\s*[0-9a-f]*\s*\(\S*\).*/\1 \2/p' | sort -n)
+  | sed -n 's/^\s*\[\s*\([0-9]*\)\]\s*\(\S*\)$/\1 \2/p' \
+  | awk '{ print $1 + 1, $2 }' | sort -n)
 if [ "$actual" != "$expected" ]; then
   bad "export table differs"; echo "expected:"; echo "$expected"; echo "actual:"; echo "$actual"
 fi
 # Ordinal 15 must not be exported: the export address table has an empty slot there.
-if echo "$dump" | grep -Eq '^\s*\[\s*1[45]\]\s*\+base\[\s*15\]'; then bad "ordinal 15 is exported"; fi
+if echo "$dump" | grep -Eq '\+base\[\s*15\]'; then bad "ordinal 15 has an address"; fi
 
 section=$("$objdump" -h "$dll" | grep -A1 -E '^\s*[0-9]+\s+SHARESEG\s')
 [ -n "$section" ] || bad "no SHARESEG section"
 # The section flags line must show DATA and not READONLY; the shared bit is checked in the raw header below.
 echo "$section" | grep -q READONLY && bad "SHARESEG is read-only"
-chars=$(echo "$dump" | grep -A40 'SHARESEG' | head -0)
-# Characteristics from the section table: IMAGE_SCN_MEM_SHARED (0x10000000), READ, WRITE.
-flags=$("$objdump" -p -h "$dll" >/dev/null; python3 - "$dll" <<'PY' 2>/dev/null
-import struct, sys
-d = open(sys.argv[1], 'rb').read()
-pe = struct.unpack_from('<I', d, 0x3c)[0]
-n = struct.unpack_from('<H', d, pe + 6)[0]
-opt = struct.unpack_from('<H', d, pe + 20)[0]
-off = pe + 24 + opt
-for i in range(n):
-    name = d[off + 40*i: off + 40*i + 8].rstrip(b'\0').decode()
-    if name == 'SHARESEG':
-        print(hex(struct.unpack_from('<I', d, off + 40*i + 36)[0]))
-PY
-)
-if [ -n "$flags" ]; then
-  [ $(( flags & 0xD0000000 )) -eq $(( 0xD0000000 )) ] || bad "SHARESEG characteristics $flags lack shared/read/write"
-else
-  echo "note: python3 absent, shared bit not read"
+# The section table entry's Characteristics: IMAGE_SCN_MEM_SHARED|READ|WRITE (0xD0000000).
+u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
+pe=$(u32 "$dll" 60); count=$(u16 "$dll" $((pe + 6))); optsize=$(u16 "$dll" $((pe + 20)))
+table=$((pe + 24 + optsize)); flags=""
+for ((i = 0; i < count; i++)); do
+  name=$(dd if="$dll" bs=1 skip=$((table + 40 * i)) count=8 2>/dev/null | tr -d '\0')
+  [ "$name" = SHARESEG ] && flags=$(u32 "$dll" $((table + 40 * i + 36)))
+done
+if [ -z "$flags" ]; then bad "SHARESEG not in the section table"
+elif [ $(( flags & 0xD0000000 )) -ne $(( 0xD0000000 )) ]; then
+  bad "SHARESEG characteristics $(printf 0x%X "$flags") lack shared/read/write"
 fi
 
 allowed='^(KERNEL32|USER32|GDI32|COMDLG32|VERSION|msvcrt|ADVAPI32|SHELL32)\.(dll|DLL)$'

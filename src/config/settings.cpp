@@ -1,0 +1,3 @@
+// PLACEHOLDER (replaced by the settings store).
+#include "config/settings.h"
+TSettingsRecord settings;

@@ -1,0 +1,3 @@
+#include "pgp/operation_state.h"
+
+TOperationState operationState;

@@ -1,0 +1,6 @@
+#include "plugin/instance.h"
+
+HINSTANCE instanceHandle = nullptr;
+HWND hostMainWindow = nullptr;
+HINSTANCE hostInstance = nullptr;
+BOOL attachedFlag = FALSE;

@@ -1,0 +1,2 @@
+// PLACEHOLDER (replaced by the UI robot library).
+#pragma once
