@@ -35,9 +35,28 @@ size_t CopyLine(const char* source, char* dest, size_t count);
 
 // Copies the address around the first '@' of `source` (or the trimmed text when there is
 // none) into `dest`, which must hold strlen(source) + 1 bytes; returns its length.
-// Without an '@' the source is trimmed in place.
+// The address ends before '>', a blank, CR, LF or the end; it starts after the nearest
+// '<' or blank before the '@', or at the start. Without an '@' the source is trimmed in place.
 size_t ExtractAddress(char* source, char* dest);
 
 // Bounded copy: copies at most destSize - 1 bytes and always terminates (destSize > 0).
 // Returns the length copied.
 size_t CopyText(char* dest, size_t destSize, const char* source);
+
+// One argument of FormatText: a text (for %s) or an unsigned number (for %u, %lu, %d...).
+struct TextArgument {
+  const char* text;        // used when isNumber is false; null prints as an empty text
+  unsigned long number;    // used when isNumber is true
+  bool isNumber;
+};
+inline TextArgument TextArg(const char* text) { return TextArgument{text, 0, false}; }
+inline TextArgument NumberArg(unsigned long number) { return TextArgument{nullptr, number, true}; }
+
+// A bounded, wsprintf-like formatter for texts that may come from a language module:
+// "%s" takes the next text argument, "%u", "%lu", "%d", "%ld", "%i" the next number
+// (printed unsigned), "%%" prints '%'. A directive whose argument is missing or of the
+// other kind, and any other '%' sequence, is copied as it stands, so a foreign format
+// can never read past the arguments. The result is cut to destSize - 1 bytes and always
+// terminated (destSize > 0). Returns the length written.
+size_t FormatText(char* dest, size_t destSize, const char* format,
+                  const TextArgument* arguments, size_t count);

@@ -1,6 +1,7 @@
 // Message texts (loaded by id from the string module) and error reporting.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 
 enum { kMessageBufferSize = 256, kOperationCaptionSize = 64 };
 
@@ -19,8 +20,14 @@ extern const char kPluginCaption[];
 // an absent id gives an empty text. Returns the number of characters loaded.
 int LoadText(UINT id, char* buffer, int limit);
 
+// Loads string `id` into `buffer` (`capacity` bytes) and adds each of the `count` names on
+// a line of its own; a name that would not fit with its NUL is left out. Returns the length.
+size_t LoadTextWithLines(UINT id, char* buffer, size_t capacity, const char* const* names,
+                         size_t count);
+
 // Turns a Windows error code (or the plug-in's own code kErrorNoData) and an optional
-// file name into a message text in `buffer` (kMessageBufferSize bytes).
+// file name into a message text in `buffer` (kMessageBufferSize bytes). A text that would
+// be longer than 255 characters is cut there.
 void FormatErrorMessage(DWORD code, char* buffer, const char* fileName);
 
 // A PGP result file shorter than 3 bytes.
