@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/compose_result.h"
+
+namespace {
+
+struct Composed {
+  std::string text;
+  TComposePlan plan;
+};
+
+// Runs the plan and the in-place layout the way the plug-in does: the output at the start
+// of one block, the block enlarged to the planned size. Bytes past the output are filled
+// with a sentinel so a read of stale bytes shows up in the result.
+Composed Compose(const std::string& output, char mark, bool keep, const std::string& text,
+                 size_t blockStart, size_t blockEnd, size_t maxTotal = kMaxTextLength) {
+  TComposePlan plan = PlanComposeResult(output.c_str(), output.size() + 1, mark, keep, text.size(),
+                                        blockStart, blockEnd, maxTotal);
+  std::vector<char> block(std::max(plan.totalLength() + 1, output.size() + 1), '#');
+  std::copy(output.begin(), output.end(), block.begin());
+  block[output.size()] = '\0';
+  LayOutComposeResult(block.data(), plan, mark, text.c_str());
+  EXPECT_EQ(block[plan.totalLength()], '\0');
+  return {std::string(block.data(), plan.totalLength()), plan};
+}
+
+const std::string kMessage = "Hello\n> BLOCK\n> END\nBye\n";
+const size_t kBlockStart = 8;   // the "BLOCK" after the first "> "
+const size_t kBlockEnd = 19;    // just after "END"
+
+}  // namespace
+
+TEST(ComposeResult, QuoteMarkFollowsEveryLineFeedButNotTheFirstLine) {
+  Composed c = Compose("a\nb\n", '>', false, "", 0, 0);
+  EXPECT_EQ(c.text, "a\n>b\n>");
+  EXPECT_FALSE(c.plan.cut);
+  EXPECT_EQ(Compose("\n\n", '>', false, "", 0, 0).text, "\n>\n>");
+  EXPECT_EQ(Compose("no line feed", '>', false, "", 0, 0).text, "no line feed");
+}
+
+TEST(ComposeResult, WithoutMarkTheOutputIsPlacedUnchanged) {
+  EXPECT_EQ(Compose("a\nb\n", 0, false, "", 0, 0).text, "a\nb\n");
+}
+
+TEST(ComposeResult, DecodeKeepsTextAroundTheBlockWithAndWithoutMarks) {
+  EXPECT_EQ(Compose("a\nb\n", '>', true, kMessage, kBlockStart, kBlockEnd).text,
+            "Hello\n> a\n>b\n>\nBye\n");
+  EXPECT_EQ(Compose("plain", 0, true, kMessage, kBlockStart, kBlockEnd).text,
+            "Hello\n> plain\nBye\n");
+}
+
+TEST(ComposeResult, OutputLongerThanTheBlockMovesPastTheTextBefore) {
+  // The output is moved right by more than its own length: the backward move must not
+  // overwrite bytes it has yet to read.
+  std::string output;
+  for (int i = 0; i < 50; ++i) output += "line " + std::to_string(i) + "\n";
+  std::string expected = "Hello\n> ";
+  for (int i = 0; i < 50; ++i) expected += "line " + std::to_string(i) + "\n>";
+  expected += "\nBye\n";
+  EXPECT_EQ(Compose(output, '>', true, kMessage, kBlockStart, kBlockEnd).text, expected);
+}
+
+TEST(ComposeResult, WithoutSurroundingTheBlockPositionIsIgnored) {
+  Composed c = Compose("out\n", '>', false, kMessage, kBlockStart, kBlockEnd);
+  EXPECT_EQ(c.text, "out\n>");
+  EXPECT_EQ(c.plan.beforeLength, 0u);
+  EXPECT_EQ(c.plan.afterLength, 0u);
+}
+
+TEST(ComposeResult, EmptyOutputLeavesTheSurroundingText) {
+  Composed c = Compose("", '>', true, kMessage, kBlockStart, kBlockEnd);
+  EXPECT_EQ(c.text, "Hello\n> \nBye\n");
+  EXPECT_FALSE(c.plan.cut);
+  EXPECT_EQ(Compose("", '>', false, "", 0, 0).text, "");
+}
+
+TEST(ComposeResult, BlockPositionsBeyondTheTextArePulledBack) {
+  // blockEnd past the end: nothing after the block, and nothing read past the text.
+  EXPECT_EQ(Compose("X", 0, true, "abc", 1, 1000).text, "aX");
+  // blockStart after blockEnd: the text before stops at blockEnd.
+  EXPECT_EQ(Compose("X", 0, true, "abcdef", 5, 2).text, "abXcdef");
+  EXPECT_EQ(Compose("X", 0, true, "abc", 999, 999).text, "abcX");
+}
+
+TEST(ComposeResult, OutputEndsAtItsTerminatorOrTheBlockSize) {
+  const char output[] = {'a', 'b', '\0', 'c'};
+  EXPECT_EQ(PlanComposeResult(output, sizeof output, 0, false, 0, 0, 0).outputUsed, 2u);
+  const char unterminated[] = {'a', '\n', 'b'};
+  TComposePlan plan = PlanComposeResult(unterminated, sizeof unterminated, '>', false, 0, 0, 0);
+  EXPECT_EQ(plan.outputUsed, 3u);
+  EXPECT_EQ(plan.outputLength, 4u);
+}
+
+TEST(ComposeResult, CapCutsTheOutputAndReportsIt) {
+  // Surrounding text of 6 bytes with a total cap of 10 leaves 4 bytes for the output.
+  Composed plain = Compose("abcdefgh", 0, true, "abc123", 3, 3, 10);
+  EXPECT_EQ(plain.text, "abcabcd123");
+  EXPECT_TRUE(plain.plan.cut);
+
+  // With marks a line feed is taken only together with its mark.
+  Composed marked = Compose("ab\ncd", '>', false, "", 0, 0, 3);
+  EXPECT_EQ(marked.text, "ab");
+  EXPECT_TRUE(marked.plan.cut);
+  Composed fits = Compose("ab\ncd", '>', false, "", 0, 0, 6);
+  EXPECT_EQ(fits.text, "ab\n>cd");
+  EXPECT_FALSE(fits.plan.cut);
+
+  // Surrounding text already at the cap leaves no room for any output.
+  Composed none = Compose("xyz", '>', true, "abcdef", 3, 3, 6);
+  EXPECT_EQ(none.text, "abcdef");
+  EXPECT_TRUE(none.plan.cut);
+}
