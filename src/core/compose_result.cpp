@@ -2,8 +2,33 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+const size_t kChunk = 64;
+
+// Bit i is set when chunk[i] is a line feed, for a chunk of 64 bytes.
+uint64_t LineFeedMask(const char* chunk) {
+#if defined(__SSE2__)
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  uint64_t mask = 0;
+  for (size_t part = 0; part < kChunk / 16; ++part) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + part * 16));
+    uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+    mask |= static_cast<uint64_t>(bits) << (part * 16);
+  }
+  return mask;
+#else
+  uint64_t mask = 0;
+  for (size_t i = 0; i < kChunk; ++i) {
+    if (chunk[i] == '\n') mask |= uint64_t{1} << i;
+  }
+  return mask;
+#endif
+}
 
 size_t BoundedLength(const char* text, size_t size) {
   if (!text) return 0;
@@ -13,13 +38,30 @@ size_t BoundedLength(const char* text, size_t size) {
 
 size_t CountLineFeeds(const char* text, size_t length) {
   size_t count = 0;
-  const char* end = text + length;
-  for (const char* p = text; p < end; ++count) {
-    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    if (!p) break;
-    ++p;
+  size_t i = 0;
+  for (; i + kChunk <= length; i += kChunk) {
+    // Lines are long: a chunk rarely holds more than one line feed.
+    for (uint64_t mask = LineFeedMask(text + i); mask; mask &= mask - 1) ++count;
   }
+  for (; i < length; ++i) count += text[i] == '\n';
   return count;
+}
+
+// Copies up to 64 bytes with a few fixed-size, possibly overlapping moves instead of a
+// call; writes nothing outside [dest, dest + length).
+inline void CopyShort(char* dest, const char* source, size_t length) {
+  if (length >= 32) {
+    std::memcpy(dest, source, 32);
+    std::memcpy(dest + length - 32, source + length - 32, 32);
+  } else if (length >= 16) {
+    std::memcpy(dest, source, 16);
+    std::memcpy(dest + length - 16, source + length - 16, 16);
+  } else if (length >= 8) {
+    std::memcpy(dest, source, 8);
+    std::memcpy(dest + length - 8, source + length - 8, 8);
+  } else {
+    for (size_t i = 0; i < length; ++i) dest[i] = source[i];
+  }
 }
 
 // Last line feed in [begin, end), or null.
@@ -79,9 +121,34 @@ void LayOutComposeResult(char* block, const TComposePlan& plan, char quoteMark, 
     std::memmove(output, block, plan.outputUsed);
   } else {
     // Every byte moves right by the text before plus the marks in front of it, so moving
-    // line by line from the end never overwrites a byte that is still to be read.
+    // from the end never overwrites a byte that is still to be read. Whole chunks first,
+    // each read into a local copy before any of it is written.
     const char* sourceEnd = block + plan.outputUsed;
     char* destEnd = output + plan.outputLength;
+    while (static_cast<size_t>(sourceEnd - block) >= kChunk) {
+      const char* chunk = sourceEnd - kChunk;
+      uint64_t mask = LineFeedMask(chunk);
+      char local[kChunk];
+      std::memcpy(local, chunk, kChunk);
+      size_t top = kChunk;
+      while (mask) {
+        size_t lineFeed = 63 - static_cast<size_t>(__builtin_clzll(mask));
+        size_t length = top - lineFeed - 1;
+        destEnd -= length;
+        CopyShort(destEnd, local + lineFeed + 1, length);
+        *--destEnd = quoteMark;
+        *--destEnd = '\n';
+        top = lineFeed;
+        mask &= ~(uint64_t{1} << lineFeed);
+      }
+      destEnd -= top;
+      if (top == kChunk) {
+        std::memcpy(destEnd, local, kChunk);
+      } else {
+        CopyShort(destEnd, local, top);
+      }
+      sourceEnd = chunk;
+    }
     while (sourceEnd > block) {
       const char* lineFeed = FindLastLineFeed(block, sourceEnd);
       const char* lineStart = lineFeed ? lineFeed + 1 : block;

@@ -114,3 +114,35 @@ TEST(ComposeResult, CapCutsTheOutputAndReportsIt) {
   EXPECT_EQ(none.text, "abcdef");
   EXPECT_TRUE(none.plan.cut);
 }
+
+TEST(ComposeResult, InPlaceLayoutMatchesAPlainRebuildForManyShapes) {
+  // Outputs of every length around the chunk sizes, with line feeds from none to every
+  // byte, and little or much text before the block (a small shift makes the backward move
+  // overlap its own source).
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 400; ++round) {
+    size_t length = next() % 300;
+    unsigned density = next() % 5;  // 0: no line feeds, 4: mostly line feeds
+    std::string output;
+    for (size_t i = 0; i < length; ++i) {
+      output += (density && next() % (6 - density) == 0) ? '\n' : static_cast<char>('a' + next() % 26);
+    }
+    std::string text = std::string(next() % 3 == 0 ? 0 : next() % 100, 'B') + "BLOCK" +
+                       std::string(next() % 50, 'A');
+    size_t start = text.find("BLOCK");
+    size_t end = start + 5;
+    char mark = round % 2 ? '>' : 0;
+
+    std::string expected = text.substr(0, start);
+    for (char c : output) {
+      expected += c;
+      if (c == '\n' && mark) expected += mark;
+    }
+    expected += text.substr(end);
+
+    Composed c = Compose(output, mark, true, text, start, end);
+    ASSERT_EQ(c.text, expected) << "round " << round << " length " << length;
+    ASSERT_FALSE(c.plan.cut);
+  }
+}
