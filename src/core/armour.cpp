@@ -33,6 +33,7 @@ PgpFunction KindAt(const char* text, size_t end, size_t scan) {
 }  // namespace
 
 size_t TextExtent(const char* text, size_t length) {
+  if (length == 0) return 0;  // an empty text may come without any buffer
   const void* nul = memchr(text, 0, length);
   return nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length;
 }
