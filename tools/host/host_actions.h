@@ -1,0 +1,12 @@
+// What the stand-in does with its plug-ins, from the menu or from the command line.
+#pragma once
+#include "host_session.h"
+
+// Runs the scripted steps in order, then arranges the exit asked for with /exit-after.
+void RunScriptSteps(HostSession& session);
+// Asks every plug-in to translate a file the user chooses (menu Special).
+void TranslateChosenFile(HostSession& session);
+// Opens every plug-in's settings (menu Special); returns false when none has any.
+bool OpenAllPluginSettings(HostSession& session);
+// ems_plugin_finish for every plug-in not yet finished, as Eudora does when it exits.
+void FinishAllPlugins(HostSession& session);

@@ -1,0 +1,123 @@
+#include "host_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+const char hostUsage[] =
+    "EUDORA.EXE - Eudora stand-in that loads EMS plug-ins\r\n"
+    "Options (a leading '-' works as well as '/'):\r\n"
+    "  /plugins <dir>         folder whose DLLs are loaded (default: Plugins beside EUDORA.EXE)\r\n"
+    "  /config <dir>          configuration folder passed to ems_plugin_init (default: plugins)\r\n"
+    "  /report <file>         also write the report of every EMS call to this file\r\n"
+    "  /translate <in> <out>  ask each plug-in to translate file <in> into <out> (repeatable)\r\n"
+    "  /addr <a>[|<b>[|<c>]]  one address record for translations: address and two optional\r\n"
+    "                         texts; repeat in message order, the sender first\r\n"
+    "  /no-addresses          hand no address records at all to translations\r\n"
+    "  /context <n>           translation context (default 4, on request)\r\n"
+    "  /translator <id>       translator id to ask (default 1)\r\n"
+    "  /always-translate      ask ems_translate_file even when ems_can_translate declines\r\n"
+    "  /config-dialog         open each plug-in's settings (ems_plugin_config)\r\n"
+    "  /wait <ms>             wait this long in the message loop before the scripted steps\r\n"
+    "  /exit-after <ms>       close the main window this long after the scripted steps\r\n"
+    "  /?                     show this text\r\n"
+    "Scripted steps run in the order given, once the main window exists.\r\n"
+    "Exit code: 0 done, 1 an error was reported, 2 wrong command line.\r\n";
+
+namespace {
+
+bool IsOption(const char* argument, const char* name) {
+  return (argument[0] == '/' || argument[0] == '-') && strcasecmp(argument + 1, name) == 0;
+}
+
+// A whole decimal number within [minimum, maximum].
+bool ParseNumber(const char* text, long minimum, long maximum, long& value) {
+  if (*text == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  long number = strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || number < minimum || number > maximum) return false;
+  value = number;
+  return true;
+}
+
+AddressOption SplitAddress(const std::string& text) {
+  AddressOption record;
+  size_t first = text.find('|');
+  record.address = text.substr(0, first);
+  if (first == std::string::npos) return record;
+  size_t second = text.find('|', first + 1);
+  record.hasSecond = true;
+  record.second = text.substr(first + 1, second == std::string::npos ? std::string::npos
+                                                                     : second - first - 1);
+  if (second == std::string::npos) return record;
+  record.hasThird = true;
+  record.third = text.substr(second + 1);
+  return record;
+}
+
+}  // namespace
+
+std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& options) {
+  for (int i = 0; i < argc; ++i) {
+    const char* argument = argv[i];
+    int remaining = argc - i - 1;
+    auto needs = [&](int count, const char* what) -> std::string {
+      if (remaining >= count) return std::string();
+      return std::string(argument) + " needs " + what;
+    };
+    std::string error;
+    if (IsOption(argument, "?") || IsOption(argument, "help")) {
+      options.help = true;
+    } else if (IsOption(argument, "plugins")) {
+      if (!(error = needs(1, "a folder")).empty()) return error;
+      options.pluginsDir = argv[++i];
+    } else if (IsOption(argument, "config")) {
+      if (!(error = needs(1, "a folder")).empty()) return error;
+      options.configDir = argv[++i];
+    } else if (IsOption(argument, "report")) {
+      if (!(error = needs(1, "a file name")).empty()) return error;
+      options.reportPath = argv[++i];
+    } else if (IsOption(argument, "translate")) {
+      if (!(error = needs(2, "an input and an output file name")).empty()) return error;
+      options.steps.push_back({ScriptAction::Translate, argv[i + 1], argv[i + 2]});
+      i += 2;
+    } else if (IsOption(argument, "addr")) {
+      if (!(error = needs(1, "an address")).empty()) return error;
+      AddressOption record = SplitAddress(argv[++i]);
+      // An empty address would end the host's record array early.
+      if (record.address.empty()) return "/addr needs a non-empty address before any '|'";
+      options.addresses.push_back(record);
+    } else if (IsOption(argument, "no-addresses")) {
+      options.nullAddresses = true;
+    } else if (IsOption(argument, "always-translate")) {
+      options.alwaysTranslate = true;
+    } else if (IsOption(argument, "context")) {
+      if (!(error = needs(1, "a number")).empty()) return error;
+      if (!ParseNumber(argv[++i], -2147483647L - 1, 2147483647L, options.context))
+        return std::string("/context needs a whole number, not \"") + argv[i] + "\"";
+    } else if (IsOption(argument, "translator")) {
+      if (!(error = needs(1, "a number")).empty()) return error;
+      if (!ParseNumber(argv[++i], -32768, 32767, options.translatorId))
+        return std::string("/translator needs a number from -32768 to 32767, not \"") +
+               argv[i] + "\"";
+    } else if (IsOption(argument, "config-dialog")) {
+      options.steps.push_back({ScriptAction::PluginSettings, std::string(), std::string()});
+    } else if (IsOption(argument, "wait")) {
+      if (!(error = needs(1, "milliseconds")).empty()) return error;
+      if (!ParseNumber(argv[++i], 0, 600000, options.waitMs))
+        return std::string("/wait needs milliseconds from 0 to 600000, not \"") + argv[i] + "\"";
+    } else if (IsOption(argument, "exit-after")) {
+      if (!(error = needs(1, "milliseconds")).empty()) return error;
+      if (!ParseNumber(argv[++i], 0, 600000, options.exitAfterMs))
+        return std::string("/exit-after needs milliseconds from 0 to 600000, not \"") +
+               argv[i] + "\"";
+    } else {
+      return std::string("unknown option \"") + argument + "\"";
+    }
+  }
+  if (options.nullAddresses && !options.addresses.empty())
+    return "/no-addresses and /addr exclude each other";
+  return std::string();
+}

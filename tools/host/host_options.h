@@ -1,0 +1,43 @@
+// The stand-in's command line: which folders it uses and what it does on its own.
+#pragma once
+#include <string>
+#include <vector>
+
+// One address record handed to a translation: the address and two optional texts.
+struct AddressOption {
+  std::string address;
+  std::string second;
+  std::string third;
+  bool hasSecond = false;
+  bool hasThird = false;
+};
+
+enum class ScriptAction { Translate, PluginSettings };
+
+struct ScriptStep {
+  ScriptAction action;
+  std::string inFile;   // Translate only
+  std::string outFile;  // Translate only
+};
+
+struct HostOptions {
+  std::string pluginsDir;  // empty: the Plugins folder beside EUDORA.EXE
+  std::string configDir;   // empty: the plug-ins folder, as Eudora does
+  std::string reportPath;  // empty: the report goes to standard output only
+  std::vector<ScriptStep> steps;
+  std::vector<AddressOption> addresses;
+  bool nullAddresses = false;  // hand no address records at all instead of an empty array
+  bool alwaysTranslate = false;  // ask ems_translate_file even when ems_can_translate declines
+  long context = 4;            // the on-request context
+  long translatorId = 1;
+  long waitMs = 0;             // before the scripted steps run
+  long exitAfterMs = -1;       // after the scripted steps; -1 keeps the window open
+  bool help = false;
+};
+
+// The usage text shown for /? and after a wrong command line.
+extern const char hostUsage[];
+
+// Fills `options` from the arguments after the program name. Returns an empty text on
+// success, else what is wrong with the command line.
+std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& options);
