@@ -9,6 +9,7 @@
 
 #include "config/settings.h"
 #include "plugin/instance.h"
+#include "ui_robot.h"
 #include "ui/messages.h"
 
 namespace {
@@ -72,6 +73,14 @@ void ReleaseTexts() {
   ReplaceTextSetting(&settings.EncryptFor, nullptr);
   ReplaceTextSetting(&settings.PGPtempdir, nullptr);
   ReplaceTextSetting(&settings.PGPPATH, nullptr);
+}
+
+void PressCapsLock(bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = VK_CAPITAL;
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof input);
 }
 
 std::string Text(const char* text) { return text ? text : "(not set)"; }
@@ -393,4 +402,58 @@ TEST_F(SettingsStore, AttachmentMarkerPrefersTheHostsString) {
   ASSERT_GT(hostLength, 0) << "the host stand-in carries string 1410";
   EXPECT_STREQ(attachmentMarker, hostMarker);
   EXPECT_EQ(attachmentMarkerLength, hostLength);
+}
+
+TEST_F(SettingsStore, CapsLockHeldWhileLoadingShowsTheListing) {
+  // Short names, so that the whole listing fits the 256-byte message buffer.
+  const std::string dir = "C:\\tvxcaps";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string ini = dir + "\\TAVIX.INI";
+  std::strcpy(iniPath, ini.c_str());
+  pluginFolder[0] = '\0';
+  // The integer lines end at 222 characters: a ProgPGP of 22 characters still fits
+  // (222 + 1 + 32 < 256), one of 23 does not.
+  const std::string fits = "C:\\" + std::string(15, 'p') + ".EXE";
+  const std::string tooLong = "C:\\" + std::string(16, 'p') + ".EXE";
+  PutKey(ini, "PGP settings", "ProgPGP", fits.c_str());
+
+  std::string shown, cut;
+  {
+    RobotAnswer none = robot::Expect("Tavix Light ", IDOK);
+    LoadSettings();
+    none.Stop();
+    EXPECT_FALSE(none.found()) << "no listing without Caps Lock";
+  }
+  PressCapsLock(true);
+  bool held = (GetAsyncKeyState(VK_CAPITAL) & 0x8000) != 0;
+  if (held) {
+    RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
+    LoadSettings();
+    answer.Wait();
+    EXPECT_TRUE(answer.ok()) << answer.error();
+    shown = answer.text();
+    // A text line that no longer fits ends the listing with ">>".
+    PutKey(ini, "PGP settings", "ProgPGP", tooLong.c_str());
+    // Showing a window may resynchronise the key state with the display: press again.
+    PressCapsLock(false);
+    PressCapsLock(true);
+    RobotAnswer second = robot::Expect("Tavix Light ", IDOK);
+    LoadSettings();
+    second.Wait();
+    EXPECT_TRUE(second.ok()) << second.error();
+    cut = second.text();
+  }
+  PressCapsLock(false);
+  PressCapsLock(true);  // a second press turns the Caps Lock light off again
+  PressCapsLock(false);
+  RemoveIni(ini);
+  RemoveDirectoryA(dir.c_str());
+  if (!held) GTEST_SKIP() << "this display does not report Caps Lock as held";
+
+  const std::string integers =
+      "---\nChgToTempDir = 0\nAlwaysSign = 0\nSignFrom = 0\nAnsiOem = 0\nConvertAttach = 1\n"
+      "NickNames = 0\nEncryptForSelf = 1\nUseToolBar = 1\nCopyToReadOnly = 1\nButtonPos = 0\n"
+      "KeepOpen = 4294967295\n";
+  EXPECT_EQ(shown, "TAVIX.INI\nTAVIX.INI\n" + ini + "\n" + integers + "ProgPGP = " + fits);
+  EXPECT_EQ(cut, "TAVIX.INI\nTAVIX.INI\n" + ini + "\n" + integers + ">>");
 }
