@@ -1,12 +1,11 @@
 // The dialog framework on real dialog windows built from in-memory templates.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <string>
 #include <vector>
 #include "plugin/exports.h"
-#include "resources/resource_ids.h"
 #include "ui/kv_dialog.h"
 #include "ui/show_children.h"
-#include "ui/messages.h"
 
 namespace {
 
@@ -35,6 +34,7 @@ class TestTemplate {
     AddItem(ES_LEFT | WS_BORDER | WS_TABSTOP, kEdit, 0x0081, L"");
   }
   LPCDLGTEMPLATEA get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(words_.data()); }
+  DWORD size() const { return static_cast<DWORD>(words_.size() * sizeof(WORD)); }
 
  private:
   void AddDword(DWORD value) {
@@ -155,18 +155,38 @@ TEST(KvDialog, CommandWithoutBoundObjectReturnsZero) {
   DestroyWindow(dialog);
 }
 
-TEST(KvDialog, ExecuteWithMissingTemplateReturnsMinusOne) {
-  TPlainDialog dialog(IDOK);
-  EXPECT_EQ(dialog.Execute(Self(), 1, nullptr), -1);
-  EXPECT_EQ(dialog.slotAtInit, 0);
-}
+TEST(KvDialog, ExecuteRunsTemplateOfTheGivenModule) {
+  // A copy of the plug-in whose only resource is the test template, loaded as data the way
+  // a language module supplies dialog templates.
+  enum { kTemplateId = 2345 };
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string source = path;
+  source = source.substr(0, source.rfind('\\') + 1) + "Tavix32.dll";
+  GetTempPathA(sizeof path, path);
+  const std::string copy = std::string(path) + "kv-dialog-templates-" +
+                           std::to_string(GetCurrentProcessId()) + ".dll";
+  ASSERT_TRUE(CopyFileA(source.c_str(), copy.c_str(), FALSE)) << source;
+  TestTemplate dialogTemplate;
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), TRUE);
+  ASSERT_NE(update, nullptr);
+  ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(kTemplateId),
+                              MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                              const_cast<LPDLGTEMPLATEA>(dialogTemplate.get()),
+                              dialogTemplate.size()));
+  ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+  HMODULE module = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
 
-TEST(KvDialog, ExecuteRunsTemplateOfTheStringModule) {
-  if (!FindResourceA(stringModule, MAKEINTRESOURCEA(IDD_ABOUT), MAKEINTRESOURCEA(5)))
-    GTEST_SKIP() << "no dialog template 2200 linked yet";
   TPlainDialog cancel(IDCANCEL);
-  EXPECT_EQ(cancel.Execute(stringModule, IDD_ABOUT, nullptr), IDCANCEL);
+  EXPECT_EQ(cancel.Execute(module, kTemplateId, nullptr), IDCANCEL);
   EXPECT_EQ(cancel.slotAtInit, reinterpret_cast<LONG_PTR>(&cancel));
+  // The same id is no template of this program.
+  TPlainDialog missing(IDOK);
+  EXPECT_EQ(missing.Execute(Self(), kTemplateId, nullptr), -1);
+  EXPECT_EQ(missing.slotAtInit, 0);
+  FreeLibrary(module);
+  DeleteFileA(copy.c_str());
 }
 
 TEST(ShowChildren, HidesAndDisablesEveryChildThenShowsThemAgain) {
