@@ -15,15 +15,21 @@
 // thread with the window found and may use every helper below (it may also wait for a
 // follow-up window with WaitForWindow):
 //
-//   auto answer = robot::Expect("Settings", [](HWND dialog, robot::Seen& seen) {
-//     robot::SetItemText(dialog, 2401, "C:\\pgp\\pgp.exe");
+//   auto answer = robot::Expect("Some caption", [](HWND dialog, robot::Seen& seen) {
+//     if (!robot::SetItemText(dialog, kEditId, "new text")) seen.error = "no edit";
 //     seen.pressed = IDOK;
 //     robot::Press(dialog, IDOK);
+//     seen.closed = robot::WaitClosed(dialog);
 //   });
 //
-// When the window is expected NOT to appear, call the code first and then Stop(): a modal
-// window would have been answered before the call returned, so a robot that has found
-// nothing by then never will. `found()` is then false.
+// Scripts report through seen.error rather than GoogleTest assertions (they run on the
+// robot's thread); the test checks answer.ok() after Wait(). Press() is posted: a script
+// that needs the window gone calls WaitClosed().
+//
+// When the window is expected NOT to appear, start the robot the same way, make the call,
+// then use Stop() instead of Wait(): a modal window would have been answered before the
+// call returned, so a robot that has found nothing by then never will; found() is then
+// false, and a window that did appear was still answered (so nothing hangs).
 //
 // Every wait is bounded (default 5 s): a window that never appears, a missing button or a
 // dialog that does not close is reported in error() and never hangs the test. When the
