@@ -25,13 +25,15 @@ std::string Unquoted(const char* text, size_t length, char mark) {
 void CheckBlock(const char* text, size_t extent, PgpFunction kind, const ArmourBlock& block) {
   FUZZ_REQUIRE(block.start < block.end && block.end <= extent);
   FUZZ_REQUIRE(memcmp(text + block.start, kHeaderPrefix, kHeaderPrefixLength) == 0);
-  const char* footerType = kind == Decode ? kMessageType
-                           : kind == CheckSignature ? kSignatureType : kPublicKeyType;
-  const size_t typeLength = strlen(footerType);
+  // The block ends with a footer prefix and as many characters as the kind's own type
+  // text has; what stands there is of the block's kind (for signatures, SIGNED MESSAGE
+  // counts too, cut to the length of SIGNATURE-----).
+  const size_t typeLength = strlen(kind == Decode ? kMessageType
+                                   : kind == CheckSignature ? kSignatureType : kPublicKeyType);
   FUZZ_REQUIRE(block.end >= kFooterPrefixLength + typeLength);
-  FUZZ_REQUIRE(memcmp(text + block.end - typeLength, footerType, typeLength) == 0);
-  FUZZ_REQUIRE(memcmp(text + block.end - typeLength - kFooterPrefixLength, kFooterPrefix,
-                      kFooterPrefixLength) == 0);
+  const size_t type = block.end - typeLength;
+  FUZZ_REQUIRE(memcmp(text + type - kFooterPrefixLength, kFooterPrefix, kFooterPrefixLength) == 0);
+  FUZZ_REQUIRE(ClassifyArmour(text + type, extent - type) == kind);
   FUZZ_REQUIRE(block.quoted == (block.start > 0 && text[block.start - 1] == '>'));
 }
 

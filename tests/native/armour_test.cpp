@@ -106,6 +106,11 @@ TEST(FindArmourBlock, SignatureNeedsALaterSignatureHeader) {
   EXPECT_EQ(found.kind, CheckSignature);
   EXPECT_EQ(found.block.start, 0u);
   EXPECT_EQ(found.block.end, two.size() - 1);
+  // A SIGNED MESSAGE footer also ends a signed text, measured as a SIGNATURE one.
+  const std::string odd = "-----BEGIN PGP SIGNED MESSAGE-----\nx\n-----BEGIN PGP SIGNATURE-----\n"
+                          "-----END PGP SIGNED MESSAGE-----";
+  EXPECT_EQ(FindIn(odd, 0).kind, CheckSignature);
+  EXPECT_EQ(odd.substr(FindIn(odd, 0).block.end), "-----");
 }
 
 TEST(FindArmourBlock, IncompleteOrUnknownArmourIsNoBlock) {
