@@ -1,0 +1,197 @@
+// Console front of the PGP stand-in: takes the command line and the environment, applies the
+// faults tests ask for, and writes the result file that the portable part computed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "standin_arguments.h"
+#include "standin_command_line.h"
+#include "standin_faults.h"
+#include "standin_files.h"
+#include "standin_log.h"
+#include "standin_run.h"
+#include "standin_usage.h"
+
+using namespace standin;
+
+namespace {
+
+// Longest wait of the delayed writer for its parent; guards against a reused process id.
+const DWORD kParentWaitLimitMs = 10000;
+
+bool ReadEnvironment(const char* name, std::string& value) {
+  value.clear();
+  SetLastError(ERROR_SUCCESS);
+  DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+  if (needed == 0) return GetLastError() != ERROR_ENVVAR_NOT_FOUND;  // set but empty
+  std::vector<char> buffer(needed + 1);
+  DWORD length = GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length == 0 || length >= buffer.size()) return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  value.assign(buffer.data(), length);
+  return true;
+}
+
+std::string CurrentDirectory() {
+  DWORD needed = GetCurrentDirectoryA(0, nullptr);
+  if (needed == 0) return std::string();
+  std::vector<char> buffer(needed + 1);
+  DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  return length == 0 || length >= buffer.size() ? std::string() : std::string(buffer.data(), length);
+}
+
+void AppendInvocationRecord(const std::string& logFile, const std::string& commandLine) {
+  InvocationRecord record;
+  record.commandLine = commandLine;
+  record.currentDirectory = CurrentDirectory();
+  record.pgpPathSet = ReadEnvironment("PGPPATH", record.pgpPath);
+  if (!AppendFileBytes(logFile, FormatInvocationRecord(record))) {
+    std::fprintf(stderr, "pgp stand-in: cannot append to the log file \"%s\"\n", logFile.c_str());
+  }
+}
+
+[[noreturn]] void Crash() {
+  // No error dialog: the exit code alone tells the caller.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  int* volatile nowhere = nullptr;
+  *nowhere = 1;
+  ExitProcess(EXCEPTION_ACCESS_VIOLATION);  // not reached: the write above faults
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+// Writes the result under a temporary name and starts a detached copy of this program that
+// renames it into place once this process has ended and `delayMs` more have passed.
+bool StageDelayedResult(const std::string& path, const std::string& bytes, uint32_t delayMs) {
+  const std::string staged = path + ".delayed";
+  if (!WriteFileBytes(staged, bytes)) {
+    std::fprintf(stderr, "pgp stand-in: cannot write \"%s\"\n", staged.c_str());
+    return false;
+  }
+  DeleteFileA(path.c_str());  // the result must not be there before its time
+
+  char self[MAX_PATH];
+  DWORD selfLength = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string command;
+  if (selfLength > 0 && selfLength < sizeof self) {
+    command = Quote(self) + " " + kDelayedWriterSwitch + " " + std::to_string(GetCurrentProcessId()) +
+              " " + std::to_string(delayMs) + " " + Quote(staged) + " " + Quote(path);
+  }
+  std::vector<char> commandBuffer(command.begin(), command.end());
+  commandBuffer.push_back('\0');
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  ZeroMemory(&process, sizeof process);
+  if (command.empty() ||
+      !CreateProcessA(nullptr, commandBuffer.data(), nullptr, nullptr, FALSE,
+                      DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "pgp stand-in: cannot start the delayed writer (error %lu)\n",
+                 static_cast<unsigned long>(GetLastError()));
+    WipeAndRemoveFile(staged);
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::printf("Result file %s appears %lu ms after exit (TAVIX_PGP_DELAY_MS).\n", path.c_str(),
+              static_cast<unsigned long>(delayMs));
+  return true;
+}
+
+// The hidden copy started by StageDelayedResult: <switch> <parent id> <ms> <staged> <result>.
+int RunDelayedWriter(const std::vector<std::string>& args) {
+  uint32_t parentId = 0;
+  uint32_t delayMs = 0;
+  if (args.size() != 5 || !ParseNumber(args[1], parentId) || !ParseNumber(args[2], delayMs)) {
+    return ExitBadArgument;
+  }
+  HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, parentId);
+  if (parent != nullptr) {
+    WaitForSingleObject(parent, kParentWaitLimitMs);
+    CloseHandle(parent);
+  }
+  Sleep(delayMs);
+  if (!MoveFileExA(args[3].c_str(), args[4].c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    WipeAndRemoveFile(args[3]);  // no stray copy of the result may stay behind
+    return ExitFileError;
+  }
+  return ExitOk;
+}
+
+// Writes (or, as the faults ask, withholds, shortens or delays) the result file.
+bool DeliverResult(const StandinResult& result, const FaultSettings& faults) {
+  if (faults.noResult) {
+    std::printf("No result file written (TAVIX_PGP_NO_RESULT).\n");
+    return true;
+  }
+  const std::string bytes = faults.shortResult ? ShortResult(result.resultBytes) : result.resultBytes;
+  if (faults.delay) return StageDelayedResult(result.resultPath, bytes, faults.delayMs);
+  if (!WriteFileBytes(result.resultPath, bytes)) {
+    std::fprintf(stderr, "pgp stand-in: cannot write the result file \"%s\"\n", result.resultPath.c_str());
+    return false;
+  }
+  return true;
+}
+
+int Run(const std::vector<std::string>& args, const FaultSettings& faults) {
+  std::printf("Tavix PGP stand-in - a test tool, NOT real cryptography.\n");
+  if (args.empty()) {
+    std::fputs(StandinUsageText(), stdout);
+    return ExitBadArgument;
+  }
+  StandinArguments parsed;
+  std::string error;
+  if (!ParseStandinArguments(args, parsed, error)) {
+    std::fprintf(stderr, "pgp stand-in: %s (pgp -h shows the usage)\n", error.c_str());
+    return ExitBadArgument;
+  }
+  if (parsed.help) {
+    std::fputs(StandinUsageText(), stdout);
+    return ExitOk;
+  }
+  std::string keyRingDirectory;
+  ReadEnvironment("PGPPATH", keyRingDirectory);
+  StandinResult result = RunStandin(parsed, keyRingDirectory);
+  std::fputs(result.report.c_str(), stdout);
+  if (result.exitCode != ExitOk) {
+    std::fprintf(stderr, "pgp stand-in: %s\n", result.error.c_str());
+    return result.exitCode;
+  }
+  if (result.hasResult && !DeliverResult(result, faults)) return ExitFileError;
+  if (result.wipeInput) {
+    if (WipeAndRemoveFile(parsed.inputFile)) {
+      std::printf("File %s wiped and deleted.\n", parsed.inputFile.c_str());
+    } else {
+      std::fprintf(stderr, "pgp stand-in: cannot wipe \"%s\"\n", parsed.inputFile.c_str());
+      return ExitFileError;
+    }
+  }
+  return ExitOk;
+}
+
+}  // namespace
+
+int main() {
+  const std::string commandLine = GetCommandLineA();
+  const std::vector<std::string> args = SplitArguments(ArgumentText(commandLine));
+  if (!args.empty() && args[0] == kDelayedWriterSwitch) return RunDelayedWriter(args);
+
+  FaultSettings faults;
+  std::string faultError;
+  bool faultsUnderstood = ReadFaultSettings(ReadEnvironment, faults, faultError);
+  if (!faults.logFile.empty()) AppendInvocationRecord(faults.logFile, commandLine);
+  if (!faultsUnderstood) {
+    std::fprintf(stderr, "pgp stand-in: %s\n", faultError.c_str());
+    return ExitBadArgument;
+  }
+  if (faults.crash) Crash();
+
+  int exitCode = Run(args, faults);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  return faults.forceExit ? static_cast<int>(faults.exitCode) : exitCode;
+}
