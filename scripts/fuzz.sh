@@ -20,9 +20,10 @@ case "${1:-}" in
 esac
 build=${FUZZ_BUILD_DIR:-build/fuzz}
 
+mkdir -p "$build"
 cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log"; exit 1; }
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/configure.log" 2>&1 \
+  || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j2 || exit 1
 
 status=0
