@@ -1,0 +1,122 @@
+#include "test_support.h"
+
+namespace support {
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char chunk[4096];
+  DWORD got = 0;
+  BOOL ok = TRUE;
+  while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) bytes->append(chunk, got);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  ReadFileBytes(path, &bytes);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH] = "";
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string directory(path, length < sizeof path ? length : 0);
+  return directory.substr(0, directory.find_last_of('\\') + 1);
+}
+
+std::string BesideProgram(const std::string& name) { return ProgramDirectory() + name; }
+
+std::string TempDirectory() {
+  char temp[MAX_PATH] = "";
+  DWORD length = GetTempPathA(sizeof temp, temp);
+  return length > 0 && length < sizeof temp ? temp : "";
+}
+
+void RemoveTree(const std::string& directory) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = directory + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+      else DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(directory.c_str());
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+ProcessRun RunProcess(const std::string& commandLine, DWORD timeoutMs, HANDLE output, void* environment,
+                      const char* directory) {
+  ProcessRun run;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+  }
+  PROCESS_INFORMATION process{};
+  std::vector<char> command(commandLine.begin(), commandLine.end());
+  command.push_back('\0');
+  run.started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, environment,
+                               directory, &startup, &process) != FALSE;
+  if (!run.started) {
+    run.startError = GetLastError();
+    return run;
+  }
+  run.ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!run.ended) {
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  if (!GetExitCodeProcess(process.hProcess, &run.exitCode)) run.ended = false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return run;
+}
+
+ScopedEnvironment::ScopedEnvironment(std::vector<std::string> names) {
+  for (const std::string& name : names) {
+    char value[32768];
+    DWORD length = GetEnvironmentVariableA(name.c_str(), value, sizeof value);
+    const bool set = length > 0 && length < sizeof value;
+    saved_.push_back({name, set, set ? std::string(value, length) : std::string()});
+    SetEnvironmentVariableA(name.c_str(), nullptr);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (const Saved& s : saved_) SetEnvironmentVariableA(s.name.c_str(), s.set ? s.value.c_str() : nullptr);
+}
+
+}  // namespace support
