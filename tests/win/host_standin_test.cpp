@@ -10,66 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 constexpr DWORD kHostTimeoutMs = 60000;
 
-std::string BinDirectory() {
-  char path[MAX_PATH] = "";
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string directory(path, length);
-  return directory.substr(0, directory.find_last_of('\\'));
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  CloseHandle(file);
-  return text;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == text.size();
-}
-
-void DeleteTree(const std::string& directory) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = directory + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(path);
-      else DeleteFileA(path.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(directory.c_str());
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
+using support::ReadFileBytes;
+using support::RemoveTree;
+using support::SplitLines;
+using support::WriteFileBytes;
 
 // Texts of the visible windows of a process, to explain a host that did not end.
 std::string VisibleWindowTexts(DWORD processId) {
@@ -112,7 +62,7 @@ std::vector<char> HostEnvironment() {
     block.insert(block.end(), entry, entry + strlen(entry) + 1);
   }
   if (strings != nullptr) FreeEnvironmentStringsA(strings);
-  std::string pgpPath = "PGPPATH=" + BinDirectory() + "\\";
+  std::string pgpPath = "PGPPATH=" + support::ProgramDirectory();
   block.insert(block.end(), pgpPath.c_str(), pgpPath.c_str() + pgpPath.size() + 1);
   block.push_back('\0');
   return block;
@@ -127,14 +77,14 @@ class HostFolder {
     GetTempPathA(sizeof temp, temp);
     root_ = std::string(temp) + "eudora-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
-    DeleteTree(root_);
+    RemoveTree(root_);
     CreateDirectoryA(root_.c_str(), nullptr);
     CreateDirectoryA(Plugins().c_str(), nullptr);
     CreateDirectoryA(Config().c_str(), nullptr);
-    pluginCopied_ = CopyFileA((BinDirectory() + "\\Tavix32.dll").c_str(),
+    pluginCopied_ = CopyFileA(support::BesideProgram("Tavix32.dll").c_str(),
                               (Plugins() + "\\Tavix32.dll").c_str(), FALSE) != 0;
   }
-  ~HostFolder() { DeleteTree(root_); }
+  ~HostFolder() { RemoveTree(root_); }
   HostFolder(const HostFolder&) = delete;
   HostFolder& operator=(const HostFolder&) = delete;
 
@@ -151,7 +101,7 @@ class HostFolder {
     HANDLE output = CreateFileA(OutputPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(output, INVALID_HANDLE_VALUE);
-    std::string command = "\"" + BinDirectory() + "\\EUDORA.EXE\" /plugins \"" + Plugins() +
+    std::string command = "\"" + support::BesideProgram("EUDORA.EXE") + "\" /plugins \"" + Plugins() +
                           "\" /config \"" + Config() + "\" " + arguments;
     std::vector<char> commandLine(command.begin(), command.end());
     commandLine.push_back('\0');
@@ -182,7 +132,7 @@ class HostFolder {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     process = PROCESS_INFORMATION();
-    run.output = ReadWholeFile(OutputPath());
+    run.output = ReadFileBytes(OutputPath());
     run.lines = SplitLines(run.output);
     return run;
   }
@@ -227,7 +177,7 @@ class HostStandinRun : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new HostFolder();
-    WriteWholeFile(folder_->Path("message.txt"), "Hello Bob,\r\nplain text only.\r\n");
+    WriteFileBytes(folder_->Path("message.txt"), "Hello Bob,\r\nplain text only.\r\n");
     run_ = new HostRun(folder_->Run(
         "/report \"" + folder_->Path("report.txt") + "\" /translate \"" +
         folder_->Path("message.txt") + "\" \"" + folder_->Path("message.out") +
@@ -266,7 +216,7 @@ TEST_F(HostStandinRun, CallsTheEntriesInEudorasOrderAndEndsCleanly) {
   EXPECT_LT(position("Tavix32.dll: ems_plugin_finish"), position("host: main window destroyed"));
   EXPECT_LT(position("host: main window destroyed"), position("Tavix32.dll: unloaded"));
   // The report file holds the same lines as standard output.
-  EXPECT_EQ(ReadWholeFile(folder_->Path("report.txt")), run_->output);
+  EXPECT_EQ(ReadFileBytes(folder_->Path("report.txt")), run_->output);
 }
 
 TEST_F(HostStandinRun, ReportsWhatStartUpAnswered) {
@@ -405,7 +355,7 @@ TEST(HostStandin, WindowSeenFromOutsideAndClosedLikeByTheUser) {
     bool dialogSeen = false;
     std::string configLine;
     for (int i = 0; i < 1000 && configLine.empty(); ++i) {
-      configLine = LineStartingWith(SplitLines(ReadWholeFile(folder.OutputPath())),
+      configLine = LineStartingWith(SplitLines(ReadFileBytes(folder.OutputPath())),
                                     "Tavix32.dll: ems_plugin_config -> ");
       HWND dialog = WaitForProcessWindow(process.dwProcessId, "#32770", 1);
       if (dialog != nullptr && !dialogSeen) {
@@ -429,7 +379,7 @@ TEST(HostStandin, WindowSeenFromOutsideAndClosedLikeByTheUser) {
 }
 
 TEST(HostStandin, CarriesTheEudoraIdentityAndAttachmentMarker) {
-  std::string exe = BinDirectory() + "\\EUDORA.EXE";
+  std::string exe = support::BesideProgram("EUDORA.EXE");
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
   ASSERT_GT(size, 0u);
@@ -476,8 +426,8 @@ TEST(HostStandin, RefusesAWrongCommandLineWithItsReason) {
 
 TEST(HostStandin, LeavesFilesAloneWhenATranslationCannotBeAsked) {
   HostFolder folder;
-  ASSERT_TRUE(WriteWholeFile(folder.Path("in.txt"), "message\r\n"));
-  ASSERT_TRUE(WriteWholeFile(folder.Path("taken.out"), "someone else's file\r\n"));
+  ASSERT_TRUE(WriteFileBytes(folder.Path("in.txt"), "message\r\n"));
+  ASSERT_TRUE(WriteFileBytes(folder.Path("taken.out"), "someone else's file\r\n"));
   HostRun run = folder.Run("/translate \"" + folder.Path("missing.txt") + "\" \"" +
                            folder.Path("new.out") + "\" /translate \"" + folder.Path("in.txt") +
                            "\" \"" + folder.Path("taken.out") + "\" /exit-after 0");
@@ -490,8 +440,8 @@ TEST(HostStandin, LeavesFilesAloneWhenATranslationCannotBeAsked) {
                                             folder.Path("taken.out") + "\" already exists"),
             "")
       << run.output;
-  EXPECT_EQ(ReadWholeFile(folder.Path("taken.out")), "someone else's file\r\n");
-  EXPECT_EQ(ReadWholeFile(folder.Path("in.txt")), "message\r\n");
+  EXPECT_EQ(ReadFileBytes(folder.Path("taken.out")), "someone else's file\r\n");
+  EXPECT_EQ(ReadFileBytes(folder.Path("in.txt")), "message\r\n");
   // Neither translation reached the plug-in, and the plug-in still finished.
   EXPECT_EQ(CallOrder(run.lines),
             (std::vector<std::string>{"ems_plugin_version", "ems_plugin_init",
@@ -502,7 +452,7 @@ TEST(HostStandin, LeavesFilesAloneWhenATranslationCannotBeAsked) {
 TEST(HostStandin, SkipsDllsThatAreNoEmsPlugIns) {
   HostFolder folder;
   // Sorted before Tavix32.dll, so a failed load must not stop the folder scan.
-  ASSERT_TRUE(WriteWholeFile(folder.Plugins() + "\\Broken.dll", "not a module"));
+  ASSERT_TRUE(WriteFileBytes(folder.Plugins() + "\\Broken.dll", "not a module"));
   char system[MAX_PATH] = "";
   ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
   ASSERT_TRUE(CopyFileA((std::string(system) + "\\version.dll").c_str(),
