@@ -9,50 +9,14 @@
 #include "core/module_heap.h"
 #include "resources/resource_ids.h"
 #include "ui/messages.h"
+#include "test_support.h"
 #include "ui_robot.h"
 
 namespace {
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, bytes.size());
-}
-
-std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char buffer[4096];
-  DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, read);
-}
-
-bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
+using support::ReadFileBytes;
+using support::RemoveTree;
+using support::WriteFileBytes;
 
 std::string CurrentDirectory() {
   char buffer[MAX_PATH] = "";
@@ -82,8 +46,6 @@ class Discovery : public testing::Test {
     settings = kDefaultSettings;
     settings.KeepOpen = -1;
     savedDirectory_ = CurrentDirectory();
-    savedVariableSet_ = GetEnvironmentVariableA("PGPPATH", savedVariable_, sizeof savedVariable_) > 0;
-    SetEnvironmentVariableA("PGPPATH", nullptr);
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     dir_ = std::string(temp) + "tavix-discovery-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -101,7 +63,6 @@ class Discovery : public testing::Test {
                          &settings.PGPPATH})
       HeapFreeBlock(*field);
     settings = saved_;
-    SetEnvironmentVariableA("PGPPATH", savedVariableSet_ ? savedVariable_ : nullptr);
     RemoveTree(dir_);
   }
 
@@ -117,8 +78,7 @@ class Discovery : public testing::Test {
  private:
   TSettingsRecord saved_;
   std::string savedDirectory_;
-  char savedVariable_[MAX_PATH];
-  bool savedVariableSet_ = false;
+  support::ScopedEnvironment pgpPathVariable_{{"PGPPATH"}};
 };
 
 }  // namespace
@@ -126,7 +86,7 @@ class Discovery : public testing::Test {
 // ---------------------------------------------------------------- file-system helpers
 
 TEST_F(Discovery, FindFirstMatchReplacesOnlyTheNamePart) {
-  WriteBytes(Path("t132de.dll"), "x");
+  ASSERT_TRUE(WriteFileBytes(Path("t132de.dll"), "x"));
   char pattern[kPathSize];
   lstrcpynA(pattern, Path("t132?*.dll").c_str(), sizeof pattern);
   EXPECT_EQ(FindFirstMatch(pattern), 0u);
@@ -139,7 +99,7 @@ TEST_F(Discovery, FindFirstMatchReplacesOnlyTheNamePart) {
 
 TEST_F(Discovery, IsDirectoryAndChangeDirectory) {
   const std::string sub = MakeDir("sub");
-  WriteBytes(Path("file"), "x");
+  ASSERT_TRUE(WriteFileBytes(Path("file"), "x"));
   EXPECT_TRUE(IsDirectory(sub.c_str()));
   EXPECT_FALSE(IsDirectory(Path("file").c_str()));
   EXPECT_FALSE(IsDirectory(Path("missing").c_str()));
@@ -166,7 +126,7 @@ TEST_F(Discovery, ExistenceTestsTakeLongPathsAndSearchOnlyForPrograms) {
   }
   const std::string program = deep + "\\pgp.exe";
   ASSERT_GE(program.size(), 128u);
-  WriteBytes(program, "MZ");
+  ASSERT_TRUE(WriteFileBytes(program, "MZ"));
   EXPECT_TRUE(FileExists(program.c_str()));
   EXPECT_TRUE(ProgramFileExists(program.c_str()));
   // A directory is no file.
@@ -178,7 +138,7 @@ TEST_F(Discovery, ExistenceTestsTakeLongPathsAndSearchOnlyForPrograms) {
 
   // A bare name: both find it in the current directory...
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-  WriteBytes(Path("probe.exe"), "MZ");
+  ASSERT_TRUE(WriteFileBytes(Path("probe.exe"), "MZ"));
   EXPECT_TRUE(FileExists("probe.exe"));
   EXPECT_TRUE(ProgramFileExists("probe.exe"));
   EXPECT_FALSE(ProgramFileExists("tavix-no-such-program.exe"));
@@ -224,16 +184,16 @@ TEST_F(Discovery, NoPgpPathAnywhereGivesTheEmptyText) {
 // ---------------------------------------------------------------- PGP's configuration
 
 TEST_F(Discovery, ConfigTxtLastTmpLineWins) {
-  WriteBytes(Path("config.txt"),
+  ASSERT_TRUE(WriteFileBytes(Path("config.txt"),
              "# PGP configuration\r\n TMP = C:\\IGNORED\r\nTMP = \"C:\\TEMP\" # scratch\r\n"
-             "TMPDIR = C:\\NO\r\ntmp=D:\\SCRATCH\r\n");
+             "TMPDIR = C:\\NO\r\ntmp=D:\\SCRATCH\r\n"));
   SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
   ReadPgpConfig();
   EXPECT_EQ(OrNull(settings.PGPtempdir), "D:\\SCRATCH");
 }
 
 TEST_F(Discovery, TmpDirectorySettingIsNotOverridden) {
-  WriteBytes(Path("config.txt"), "TMP=D:\\SCRATCH\r\n");
+  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP=D:\\SCRATCH\r\n"));
   SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
   SetText(&settings.PGPtempdir, "E:\\FROM INI");
   ReadPgpConfig();
@@ -242,12 +202,12 @@ TEST_F(Discovery, TmpDirectorySettingIsNotOverridden) {
 
 TEST_F(Discovery, PgpIniOnlyWhenConfigTxtIsMissing) {
   SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
-  WriteBytes(Path("pgp.ini"), "[pgp]\r\nTMP=C:\\FROM-INI\r\n");
+  ASSERT_TRUE(WriteFileBytes(Path("pgp.ini"), "[pgp]\r\nTMP=C:\\FROM-INI\r\n"));
   ReadPgpConfig();
   EXPECT_EQ(OrNull(settings.PGPtempdir), "C:\\FROM-INI");
 
   SetText(&settings.PGPtempdir, nullptr);
-  WriteBytes(Path("config.txt"), "Armor=on\r\n");  // present, without TMP
+  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "Armor=on\r\n"));  // present, without TMP
   ReadPgpConfig();
   EXPECT_EQ(OrNull(settings.PGPtempdir), "<null>");
 }
@@ -258,7 +218,7 @@ TEST_F(Discovery, EmptyPgpPathReadsConfigTxtOfTheCurrentDirectory) {
   std::string ansi = oem;
   OemToCharBuffA(oem.c_str(), &ansi[0], static_cast<DWORD>(ansi.size()));
   ASSERT_NE(ansi, oem) << "the OEM and ANSI code pages agree here";
-  WriteBytes(Path("config.txt"), "TMP=C:\\" + oem + "\n");
+  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP=C:\\" + oem + "\n"));
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
   ResolvePgpPath();
   ASSERT_EQ(OrNull(settings.PGPPATH), "");
@@ -275,7 +235,7 @@ TEST_F(Discovery, TempDirectoryLosesTrailingBackslashButRootKeepsIt) {
   EXPECT_EQ(OrNull(transferFileText), Path("TAVIX"));
   EXPECT_EQ(OrNull(transferFileArmoured), Path("TAVIX.asc"));
 
-  ASSERT_FALSE(PathExists("C:\\TAVIX") || PathExists("C:\\TAVIX.asc"));
+  ASSERT_FALSE(support::FileExists("C:\\TAVIX") || support::FileExists("C:\\TAVIX.asc"));
   SetText(&settings.PGPtempdir, "C:\\");
   EXPECT_TRUE(ChooseTempDirectory());
   EXPECT_EQ(OrNull(settings.PGPtempdir), "C:\\");
@@ -295,7 +255,7 @@ TEST_F(Discovery, WithoutSettingTheSystemTempDirectoryIsUsed) {
 
 TEST_F(Discovery, QuotedTmpWithBlankFailsTheDirectoryTest) {
   const std::string spaced = MakeDir("MY TEMP");
-  WriteBytes(Path("config.txt"), "TMP = \"" + spaced + "\"\r\n");
+  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP = \"" + spaced + "\"\r\n"));
   SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
   ReadPgpConfig();
   ASSERT_EQ(OrNull(settings.PGPtempdir), "\"" + spaced + "\"");
@@ -352,36 +312,36 @@ TEST_F(Discovery, NoLeftoversNoQuestion) {
 TEST_F(Discovery, LeftoversWipedAfterOk) {
   SetText(&settings.PGPtempdir, dir_.c_str());
   MakeTransferFileNames();
-  WriteBytes(Path("TAVIX"), "plain text");
-  WriteBytes(Path("TAVIX.asc"), "armoured text");
+  ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
+  ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
   RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
   EXPECT_TRUE(CheckLeftoverFiles());
   answer.Wait();
   ASSERT_TRUE(answer.ok()) << answer.error();
   EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + Path("TAVIX.asc") + "\n" + Path("TAVIX"));
   EXPECT_EQ(answer.buttons(), (std::vector<int>{IDOK, IDCANCEL}));
-  EXPECT_FALSE(PathExists(Path("TAVIX")));
-  EXPECT_FALSE(PathExists(Path("TAVIX.asc")));
+  EXPECT_FALSE(support::FileExists(Path("TAVIX")));
+  EXPECT_FALSE(support::FileExists(Path("TAVIX.asc")));
 }
 
 TEST_F(Discovery, LeftoversKeptAfterCancel) {
   SetText(&settings.PGPtempdir, dir_.c_str());
   MakeTransferFileNames();
-  WriteBytes(Path("TAVIX"), "plain text");
-  WriteBytes(Path("TAVIX.asc"), "armoured text");
+  ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
+  ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
   RobotAnswer answer = robot::Expect("Tavix Light ", IDCANCEL);
   EXPECT_FALSE(CheckLeftoverFiles());
   answer.Wait();
   ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(ReadBytes(Path("TAVIX")), "plain text");
-  EXPECT_EQ(ReadBytes(Path("TAVIX.asc")), "armoured text");
+  EXPECT_EQ(ReadFileBytes(Path("TAVIX")), "plain text");
+  EXPECT_EQ(ReadFileBytes(Path("TAVIX.asc")), "armoured text");
 }
 
 TEST_F(Discovery, LeftoverBareNameShownInTempDirectoryAndDirectoryRestored) {
   const std::string elsewhere = MakeDir("elsewhere");
   const std::string temp = MakeDir("temp");
-  WriteBytes(temp + "\\TAVIX", "plain text");
-  WriteBytes(elsewhere + "\\TAVIX.asc", "not ours");  // in the current directory only
+  ASSERT_TRUE(WriteFileBytes(temp + "\\TAVIX", "plain text"));
+  ASSERT_TRUE(WriteFileBytes(elsewhere + "\\TAVIX.asc", "not ours"));  // in the current directory only
   SetText(&settings.PGPtempdir, temp.c_str());
   settings.ChgToTempDir = 1;
   MakeTransferFileNames();
@@ -391,8 +351,8 @@ TEST_F(Discovery, LeftoverBareNameShownInTempDirectoryAndDirectoryRestored) {
   answer.Wait();
   ASSERT_TRUE(answer.ok()) << answer.error();
   EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + temp + "\\TAVIX");
-  EXPECT_FALSE(PathExists(temp + "\\TAVIX"));
-  EXPECT_EQ(ReadBytes(elsewhere + "\\TAVIX.asc"), "not ours");
+  EXPECT_FALSE(support::FileExists(temp + "\\TAVIX"));
+  EXPECT_EQ(ReadFileBytes(elsewhere + "\\TAVIX.asc"), "not ours");
   EXPECT_EQ(CurrentDirectory(), elsewhere);
 }
 
@@ -443,7 +403,7 @@ class PgpSearch : public Discovery {
 };
 
 TEST_F(PgpSearch, KeepOpenMinusOneTriesPifAndExeInBothPlaces) {
-  WriteBytes(workDir_ + "\\pgp.exe", "MZ");  // found by the search for bare names
+  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));  // found by the search for bare names
   settings.KeepOpen = -1;
   EXPECT_TRUE(FindPgpProgram());
   EXPECT_STREQ(pgpProgramPath, "pgp.exe");
@@ -452,8 +412,8 @@ TEST_F(PgpSearch, KeepOpenMinusOneTriesPifAndExeInBothPlaces) {
 }
 
 TEST_F(PgpSearch, KeepOpenZeroTriesOnlyExe) {
-  WriteBytes(pgpDir_ + "pgp.pif", "pif");  // not a candidate without Windows' console
-  WriteBytes(workDir_ + "\\pgp.exe", "MZ");
+  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp.pif", "pif"));  // not a candidate without Windows' console
+  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));
   settings.KeepOpen = 0;
   EXPECT_TRUE(FindPgpProgram());
   EXPECT_STREQ(pgpProgramPath, "pgp.exe");
@@ -461,7 +421,7 @@ TEST_F(PgpSearch, KeepOpenZeroTriesOnlyExe) {
 }
 
 TEST_F(PgpSearch, FirstExistingCandidateEndsTheSearch) {
-  WriteBytes(pgpDir_ + "pgp.pif", "pif");
+  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp.pif", "pif"));
   settings.KeepOpen = -1;
   EXPECT_TRUE(FindPgpProgram());
   EXPECT_EQ(std::string(pgpProgramPath), pgpDir_ + "pgp.pif");
@@ -470,7 +430,7 @@ TEST_F(PgpSearch, FirstExistingCandidateEndsTheSearch) {
 
 TEST_F(PgpSearch, ProgPgpWithoutDriveIsTriedUnderPgpPathFirst) {
   MakeDir("work\\pgp263");
-  WriteBytes(workDir_ + "\\pgp263\\pgp.exe", "MZ");
+  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp263\\pgp.exe", "MZ"));
   SetText(&settings.ProgPGP, "pgp263\\pgp.exe");
   EXPECT_TRUE(FindPgpProgram());
   EXPECT_STREQ(pgpProgramPath, "pgp263\\pgp.exe");
@@ -478,13 +438,13 @@ TEST_F(PgpSearch, ProgPgpWithoutDriveIsTriedUnderPgpPathFirst) {
 
   LoadText(IDS_PGP_NOT_FOUND, sharedMessageBuffer, kMessageBufferSize);
   MakeDir("pgp\\pgp263");
-  WriteBytes(pgpDir_ + "pgp263\\pgp.exe", "MZ");
+  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp263\\pgp.exe", "MZ"));
   EXPECT_TRUE(FindPgpProgram());
   EXPECT_EQ(std::string(pgpProgramPath), pgpDir_ + "pgp263\\pgp.exe");
 }
 
 TEST_F(PgpSearch, ProgPgpWithDriveIsTheOnlyCandidate) {
-  WriteBytes(workDir_ + "\\pgp.exe", "MZ");
+  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));
   SetText(&settings.ProgPGP, "C:\\tavix-nowhere\\PGP.EXE");
   EXPECT_FALSE(FindPgpProgram());
   EXPECT_STREQ(pgpProgramPath, "C:\\tavix-nowhere\\PGP.EXE");
@@ -498,7 +458,7 @@ TEST_F(PgpSearch, LongPgpPathIsFound) {
     CreateDirectoryA(longDir.c_str(), nullptr);
     longDir += "\\";
   }
-  WriteBytes(longDir + "pgp.exe", "MZ");
+  ASSERT_TRUE(WriteFileBytes(longDir + "pgp.exe", "MZ"));
   SetText(&settings.PGPPATH, longDir.c_str());
   settings.KeepOpen = 0;
   EXPECT_TRUE(FindPgpProgram());
@@ -510,7 +470,7 @@ TEST_F(PgpSearch, TooLongProgPgpIsRefusedNotCut) {
   // Cut to 255 characters this would name an existing program.
   const std::string existing = workDir_ + "\\" + std::string(254 - workDir_.size(), 'p');
   ASSERT_EQ(existing.size(), 255u);
-  WriteBytes(existing, "MZ");
+  ASSERT_TRUE(WriteFileBytes(existing, "MZ"));
   SetText(&settings.ProgPGP, (existing + std::string(20, 'p')).c_str());
   EXPECT_FALSE(FindPgpProgram());
   EXPECT_STREQ(pgpProgramPath, "");
