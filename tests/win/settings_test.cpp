@@ -9,6 +9,7 @@
 
 #include "config/settings.h"
 #include "plugin/instance.h"
+#include "test_support.h"
 #include "ui_robot.h"
 #include "ui/messages.h"
 
@@ -20,26 +21,8 @@ std::string WindowsIniPath() {
   return std::string(dir) + "\\TAVIX.INI";
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read) bytes.append(chunk, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
+using support::ReadFileBytes;
+using support::WriteFileBytes;
 
 // Deletes an INI file and drops what the profile functions may still hold of it.
 void RemoveIni(const std::string& path) {
@@ -89,12 +72,14 @@ class SettingsStore : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     windowsIni_ = WindowsIniPath();
-    hadWindowsIni_ = Exists(windowsIni_);
-    if (hadWindowsIni_) windowsIniBytes_ = ReadBytes(windowsIni_);
+    hadWindowsIni_ = support::FileExists(windowsIni_);
+    if (hadWindowsIni_) windowsIniBytes_ = ReadFileBytes(windowsIni_);
   }
   static void TearDownTestSuite() {
     RemoveIni(windowsIni_);
-    if (hadWindowsIni_) WriteBytes(windowsIni_, windowsIniBytes_);
+    if (hadWindowsIni_) {
+      EXPECT_TRUE(WriteFileBytes(windowsIni_, windowsIniBytes_)) << windowsIni_;
+    }
   }
 
   void SetUp() override {
@@ -157,9 +142,9 @@ TEST_F(SettingsStore, WithoutAnyIniFileTheDefaultsHoldAndNothingIsWritten) {
   EXPECT_EQ(std::string(sharedMessageBuffer), "TAVIX.INI\n" + pluginIni_ + "\n" + ini_);
 
   SaveSettings();
-  EXPECT_FALSE(Exists(ini_));
-  EXPECT_FALSE(Exists(windowsIni_));
-  EXPECT_FALSE(Exists(pluginIni_));
+  EXPECT_FALSE(support::FileExists(ini_));
+  EXPECT_FALSE(support::FileExists(windowsIni_));
+  EXPECT_FALSE(support::FileExists(pluginIni_));
 }
 
 TEST_F(SettingsStore, EachLayerAddsItsKeysAndLaterLayersWin) {
@@ -190,12 +175,12 @@ TEST_F(SettingsStore, EachLayerAddsItsKeysAndLaterLayersWin) {
   EXPECT_EQ(settings.encryptForLength, 0u);
 
   // Everything came from the files: saving writes nothing, and never to layers 1 and 2.
-  std::string windowsBefore = ReadBytes(windowsIni_), pluginBefore = ReadBytes(pluginIni_),
-              iniBefore = ReadBytes(ini_);
+  std::string windowsBefore = ReadFileBytes(windowsIni_), pluginBefore = ReadFileBytes(pluginIni_),
+              iniBefore = ReadFileBytes(ini_);
   SaveSettings();
-  EXPECT_EQ(ReadBytes(windowsIni_), windowsBefore);
-  EXPECT_EQ(ReadBytes(pluginIni_), pluginBefore);
-  EXPECT_EQ(ReadBytes(ini_), iniBefore);
+  EXPECT_EQ(ReadFileBytes(windowsIni_), windowsBefore);
+  EXPECT_EQ(ReadFileBytes(pluginIni_), pluginBefore);
+  EXPECT_EQ(ReadFileBytes(ini_), iniBefore);
 }
 
 TEST_F(SettingsStore, EmptyValueInALaterLayerClearsATextSetting) {
@@ -249,12 +234,12 @@ TEST_F(SettingsStore, SaveWritesOnlyTheChangedIntegerAndOnlyOnce) {
   SaveSettings();
   EXPECT_EQ(SectionNames(ini_), std::vector<std::string>{"PGPflags"});
   EXPECT_EQ(SectionEntries(ini_, "PGPflags"), std::vector<std::string>{"AlwaysSign=1"});
-  EXPECT_FALSE(Exists(windowsIni_));
-  EXPECT_FALSE(Exists(pluginIni_));
+  EXPECT_FALSE(support::FileExists(windowsIni_));
+  EXPECT_FALSE(support::FileExists(pluginIni_));
 
   RemoveIni(ini_);
   SaveSettings();
-  EXPECT_FALSE(Exists(ini_)) << "a second save must not write the same change again";
+  EXPECT_FALSE(support::FileExists(ini_)) << "a second save must not write the same change again";
 }
 
 TEST_F(SettingsStore, TextSettingsAreWrittenOnlyWhenChangedAndTheDialogEndedWithOk) {
@@ -336,7 +321,7 @@ TEST_F(SettingsStore, TooLongConfigurationDirectoryMeansNoIniPathAndNothingWritt
   EXPECT_EQ(std::string(sharedMessageBuffer), "TAVIX.INI\n" + pluginIni_);
   settings.SignFrom = 1;
   SaveSettings();
-  EXPECT_FALSE(Exists(windowsIni_)) << "an empty INI path must not fall back to the Windows directory";
+  EXPECT_FALSE(support::FileExists(windowsIni_)) << "an empty INI path must not fall back to the Windows directory";
   EXPECT_EQ(SectionEntries(pluginIni_, "PGPflags"), std::vector<std::string>{"AlwaysSign=1"});
 }
 
@@ -374,10 +359,7 @@ TEST_F(SettingsStore, AttachmentMarkerPrefersTheHostsString) {
   EXPECT_EQ(attachmentMarkerLength, 0);
 
   // The host's own string wins even when the string module has none.
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string host(exe);
-  host.replace(host.rfind('\\') + 1, std::string::npos, "EUDORA.EXE");
+  std::string host = support::BesideProgram("EUDORA.EXE");
   HMODULE hostModule = LoadLibraryExA(host.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!hostModule) GTEST_SKIP() << "host stand-in not built: " << host;
   char hostMarker[32];
