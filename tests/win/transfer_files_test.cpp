@@ -8,21 +8,12 @@
 
 #include "pgp/operation_state.h"
 #include "pgp/transfer_files.h"
+#include "test_support.h"
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read) bytes.append(chunk, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using support::FileExists;
+using support::ReadFileBytes;
 
 std::string Pattern(size_t size) {
   std::string bytes;
@@ -91,7 +82,7 @@ TEST_F(TransferFiles, BytesTravelUnchangedWithoutConversion) {
   DWORD length = 0;
   EXPECT_EQ(RoundTrip(text, FALSE, &length), text);
   EXPECT_EQ(length, text.size());
-  EXPECT_EQ(ReadBytes(file_), text) << "no terminator, header or length is written";
+  EXPECT_EQ(ReadFileBytes(file_), text) << "no terminator, header or length is written";
 }
 
 TEST_F(TransferFiles, AnsiOemConversionOnTheWayOutAndBack) {
@@ -100,7 +91,7 @@ TEST_F(TransferFiles, AnsiOemConversionOnTheWayOutAndBack) {
   DWORD length = 0;
   EXPECT_EQ(RoundTrip("K\xE4se", TRUE, &length), "K\xE4se");
   EXPECT_EQ(length, 4u);
-  EXPECT_EQ(ReadBytes(file_), "K\x84se");
+  EXPECT_EQ(ReadFileBytes(file_), "K\x84se");
 
   // The caller's text is not converted in place.
   std::string original = "\xE4";
@@ -112,7 +103,7 @@ TEST_F(TransferFiles, EmptyFileGivesOnlyTheTerminator) {
   DWORD length = 99;
   EXPECT_EQ(RoundTrip("", TRUE, &length), "");
   EXPECT_EQ(length, 0u);
-  EXPECT_TRUE(Exists(file_));
+  EXPECT_TRUE(FileExists(file_));
 }
 
 TEST_F(TransferFiles, FailuresReportTheWindowsCodeAndReturnNoBuffer) {
@@ -141,7 +132,7 @@ TEST_F(TransferFiles, FailuresReportTheWindowsCodeAndReturnNoBuffer) {
   EXPECT_FALSE(WriteTransferFile("other", 5, file_.c_str(), FALSE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   CloseHandle(holder);
-  EXPECT_EQ(ReadBytes(file_), "secret") << "a refused write leaves the file as it was";
+  EXPECT_EQ(ReadFileBytes(file_), "secret") << "a refused write leaves the file as it was";
 }
 
 TEST_F(TransferFiles, WipeOverwritesEveryByteWithThePatternThenDeletes) {
@@ -151,8 +142,8 @@ TEST_F(TransferFiles, WipeOverwritesEveryByteWithThePatternThenDeletes) {
     // A second name for the same data shows what the wipe wrote before the file went.
     ASSERT_TRUE(CreateHardLinkA(link_.c_str(), file_.c_str(), nullptr));
     WipeFile(file_.c_str());
-    EXPECT_FALSE(Exists(file_)) << size;
-    std::string left = ReadBytes(link_);
+    EXPECT_FALSE(FileExists(file_)) << size;
+    std::string left = ReadFileBytes(link_);
     EXPECT_EQ(left.size(), size);
     EXPECT_EQ(left, Pattern(size)) << size;
     ASSERT_TRUE(DeleteFileA(link_.c_str()));
@@ -162,26 +153,23 @@ TEST_F(TransferFiles, WipeOverwritesEveryByteWithThePatternThenDeletes) {
 TEST_F(TransferFiles, WipeOfAMissingFileDoesNothing) {
   WipeFile((dir_ + "\\missing").c_str());
   WipeFile((dir_ + "\\no\\such\\file").c_str());
-  EXPECT_FALSE(Exists(dir_ + "\\missing"));
+  EXPECT_FALSE(FileExists(dir_ + "\\missing"));
 }
 
 TEST_F(TransferFiles, WipeOfABareNameTouchesOnlyTheCurrentDirectory) {
   // A file of the same name beside the program must survive: a bare transfer-file name
   // means the one in the current directory.
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string besideProgram(exe);
-  besideProgram.replace(besideProgram.rfind('\\') + 1, std::string::npos, "tavix_wipe_probe");
+  const std::string besideProgram = support::BesideProgram("tavix_wipe_probe");
   ASSERT_TRUE(WriteTransferFile("keep", 4, besideProgram.c_str(), FALSE));
   char previous[MAX_PATH];
   GetCurrentDirectoryA(sizeof previous, previous);
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
 
   WipeFile("tavix_wipe_probe");
-  std::string kept = ReadBytes(besideProgram);
+  std::string kept = ReadFileBytes(besideProgram);
   ASSERT_TRUE(WriteTransferFile("gone", 4, "tavix_wipe_probe", FALSE));
   WipeFile("tavix_wipe_probe");
-  bool localGone = !Exists(dir_ + "\\tavix_wipe_probe");
+  bool localGone = !FileExists(dir_ + "\\tavix_wipe_probe");
 
   SetCurrentDirectoryA(previous);
   DeleteFileA(besideProgram.c_str());
