@@ -13,6 +13,7 @@
 #include "core/text_utils.h"
 #include "pgp/armour_search.h"
 #include "pgp/operation_state.h"
+#include "test_support.h"
 #include "ui/messages.h"
 
 namespace {
@@ -25,34 +26,13 @@ std::string FixturePath(const char* name) {
   return path[0] == '/' ? "Z:" + path : path;
 }
 
-bool ReadWhole(const std::string& path, std::string* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bytes->assign(GetFileSize(file, nullptr), '\0');
-  DWORD read = 0;
-  const BOOL ok = bytes->empty() || ReadFile(file, &(*bytes)[0], bytes->size(), &read, nullptr);
-  CloseHandle(file);
-  return ok && read == bytes->size();
-}
-
-void WriteWhole(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  ASSERT_TRUE(WriteFile(file, bytes.data(), bytes.size(), &written, nullptr));
-  CloseHandle(file);
-}
+using support::ReadFileBytes;
+using support::WriteFileBytes;
 
 std::string Fixture(const char* name) {
   std::string bytes;
-  EXPECT_TRUE(ReadWhole(FixturePath(name), &bytes)) << name;
+  EXPECT_TRUE(ReadFileBytes(FixturePath(name), &bytes)) << name;
   return bytes;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 class ArmourSearch : public ::testing::Test {
@@ -92,7 +72,7 @@ class ArmourSearch : public ::testing::Test {
   // Writes `bytes` to a file of that name in the test folder; returns its path.
   std::string Attach(const std::string& name, const std::string& bytes) {
     const std::string path = dir_ + name;
-    WriteWhole(path, bytes);
+    EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
     created_.push_back(path);
     return path;
   }
@@ -103,7 +83,7 @@ class ArmourSearch : public ::testing::Test {
 
   std::string Armoured() {
     std::string bytes;
-    EXPECT_TRUE(ReadWhole(armoured_, &bytes));
+    EXPECT_TRUE(ReadFileBytes(armoured_, &bytes));
     return bytes;
   }
 
@@ -134,7 +114,7 @@ TEST_F(ArmourSearch, QuotedPathWithBlanksIsCopiedByteForByte) {
   EXPECT_TRUE(operationState.quoted);
   EXPECT_EQ(Armoured(), content);
   std::string left;
-  ASSERT_TRUE(ReadWhole(path, &left));
+  ASSERT_TRUE(ReadFileBytes(path, &left));
   EXPECT_EQ(left, content);  // the attachment itself is untouched
 }
 
@@ -159,7 +139,7 @@ TEST_F(ArmourSearch, FilesWithoutAKnownBlockArePassedOver) {
   const std::string none = std::string(kMarker) + plain + "\r\n" + kMarker + secret;
   EXPECT_EQ(Follow(none), 0u);
   EXPECT_STREQ(operationState.attachmentPath, "");
-  EXPECT_FALSE(Exists(armoured_));
+  EXPECT_FALSE(support::FileExists(armoured_));
 }
 
 TEST_F(ArmourSearch, MissingFileEndsTheSearchWithItsMessage) {
@@ -169,7 +149,7 @@ TEST_F(ArmourSearch, MissingFileEndsTheSearchWithItsMessage) {
 
   EXPECT_EQ(Follow(text), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(std::string(sharedMessageBuffer), "File not found:\n  " + missing);
-  EXPECT_FALSE(Exists(armoured_));
+  EXPECT_FALSE(support::FileExists(armoured_));
   // From behind the failed line the next attachment is found.
   EXPECT_EQ(Follow(text, text.find("\r\n")), 0u);
   EXPECT_EQ(std::string(operationState.attachmentPath), good);
@@ -194,7 +174,7 @@ TEST_F(ArmourSearch, OverlongPathIsRefusedNotShortened) {
   EXPECT_EQ(Follow(text), static_cast<DWORD>(ERROR_BAD_PATHNAME));
   EXPECT_STREQ(operationState.attachmentPath, "");
   EXPECT_EQ(std::string(sharedMessageBuffer).rfind("Bad pathname:\n  ", 0), 0u);
-  EXPECT_FALSE(Exists(armoured_));
+  EXPECT_FALSE(support::FileExists(armoured_));
 
   const std::string fits = "x" + std::string(kMarker) + shortened + "\r\n";
   EXPECT_EQ(Follow(fits), 0u);
