@@ -7,24 +7,12 @@
 #include <string>
 #include "plugin/ems_types.h"
 #include "plugin/instance_guard.h"
+#include "test_support.h"
 #include "ui_robot.h"
 
 namespace {
 
 const char kQuestionOneLine[] = "Another instance of the DLL is still loaded\\nTry to kill it?";
-
-std::string BesideTests(const char* name) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string dir(path, length);
-  return dir.substr(0, dir.find_last_of('\\') + 1) + name;
-}
-
-std::string TempPath(const char* name) {
-  char dir[MAX_PATH];
-  GetTempPathA(sizeof dir, dir);
-  return std::string(dir) + name;
-}
 
 std::string Hex(const void* address) {
   char text[32];
@@ -34,28 +22,19 @@ std::string Hex(const void* address) {
 
 // Runs guard_probe.exe and returns its report as key/value pairs (empty on failure).
 std::map<std::string, std::string> RunProbe(const std::string& mode, HMODULE firstCopy) {
-  std::string report = TempPath("guard_probe_report.txt");
+  std::string report = support::TempDirectory() + "guard_probe_report.txt";
   DeleteFileA(report.c_str());
-  std::string command = "\"" + BesideTests("guard_probe.exe") + "\" \"" +
-                        BesideTests("Tavix32.dll") + "\" " + mode + " " + Hex(firstCopy) +
+  std::string command = "\"" + support::BesideProgram("guard_probe.exe") + "\" \"" +
+                        support::BesideProgram("Tavix32.dll") + "\" " + mode + " " + Hex(firstCopy) +
                         " \"" + report + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
   std::map<std::string, std::string> values;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  support::ProcessRun run = support::RunProcess(command, 30000);
+  if (!run.started) {
     ADD_FAILURE() << "cannot start " << command;
     return values;
   }
-  DWORD waited = WaitForSingleObject(process.hProcess, 30000);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(waited, WAIT_OBJECT_0) << "guard_probe did not end";
-  EXPECT_EQ(exitCode, 0u) << "guard_probe failed to set up";
+  EXPECT_TRUE(run.ended) << "guard_probe did not end";
+  EXPECT_EQ(run.exitCode, 0u) << "guard_probe failed to set up";
   FILE* file = std::fopen(report.c_str(), "r");
   if (!file) return values;
   char line[1024];
@@ -75,7 +54,7 @@ std::map<std::string, std::string> RunProbe(const std::string& mode, HMODULE fir
 class GuardAcrossProcesses : public testing::Test {
  protected:
   void SetUp() override {
-    dll_ = LoadLibraryA(BesideTests("Tavix32.dll").c_str());
+    dll_ = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
     ASSERT_NE(dll_, nullptr);
     init_ = reinterpret_cast<ems_plugin_init_t>(
         reinterpret_cast<void (*)()>(GetProcAddress(dll_, "ems_plugin_init")));
@@ -143,7 +122,7 @@ TEST_F(GuardAcrossProcesses, RelocatedCopyAnsweredYesStopsAndFreesNothingForeign
 }
 
 TEST(SharedSection, IsReadWriteShared) {
-  HMODULE dll = LoadLibraryA(BesideTests("Tavix32.dll").c_str());
+  HMODULE dll = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
   ASSERT_NE(dll, nullptr);
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(dll);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(dll) + dos->e_lfanew);
@@ -161,10 +140,10 @@ TEST(SharedSection, IsReadWriteShared) {
 class GuardDecision : public testing::Test {
  protected:
   void SetUp() override {
-    own_ = LoadLibraryA(BesideTests("Tavix32.dll").c_str());
+    own_ = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
     ASSERT_NE(own_, nullptr);
-    copyPath_ = TempPath("tavix_guard_copy.dll");
-    ASSERT_TRUE(CopyFileA(BesideTests("Tavix32.dll").c_str(), copyPath_.c_str(), FALSE));
+    copyPath_ = support::TempDirectory() + "tavix_guard_copy.dll";
+    ASSERT_TRUE(CopyFileA(support::BesideProgram("Tavix32.dll").c_str(), copyPath_.c_str(), FALSE));
   }
   void TearDown() override {
     while (HMODULE copy = GetModuleHandleA(copyPath_.c_str())) FreeLibrary(copy);
@@ -220,7 +199,7 @@ TEST_F(GuardDecision, AnotherCopyAnsweredYesIsFreedAndStartUpStops) {
   EXPECT_TRUE(asked);
   EXPECT_EQ(slot, copy);  // the slot keeps its value
   EXPECT_EQ(GetModuleHandleA(copyPath_.c_str()), nullptr);
-  EXPECT_NE(GetModuleHandleA(BesideTests("Tavix32.dll").c_str()), nullptr);
+  EXPECT_NE(GetModuleHandleA(support::BesideProgram("Tavix32.dll").c_str()), nullptr);
 }
 
 TEST_F(GuardDecision, YesNeverFreesAnUnrelatedModuleAtTheSlotsAddress) {
@@ -241,9 +220,9 @@ TEST_F(GuardDecision, YesNeverFreesAnUnrelatedModuleAtTheSlotsAddress) {
 }
 
 TEST(ModuleCopy, RecognisesOnlyLoadedCopiesOfTheSameImage) {
-  std::string path = TempPath("tavix_copy_check.dll");
-  ASSERT_TRUE(CopyFileA(BesideTests("Tavix32.dll").c_str(), path.c_str(), FALSE));
-  HMODULE own = LoadLibraryA(BesideTests("Tavix32.dll").c_str());
+  std::string path = support::TempDirectory() + "tavix_copy_check.dll";
+  ASSERT_TRUE(CopyFileA(support::BesideProgram("Tavix32.dll").c_str(), path.c_str(), FALSE));
+  HMODULE own = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
   HMODULE copy = LoadLibraryA(path.c_str());
   ASSERT_NE(own, nullptr);
   ASSERT_NE(copy, nullptr);
