@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -20,6 +19,7 @@
 #include "pgp/pgp_runner.h"
 #include "pgp/pgp_win_finder.h"
 #include "plugin/address_list.h"
+#include "test_support.h"
 #include "ui/messages.h"
 #include "ui_robot.h"
 
@@ -27,25 +27,9 @@ namespace {
 
 const char kPrompt[] = "Press any key or click in this window...";
 
-const char* const kVariables[] = {
-    "TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH",  "TAVIX_PGP_LOG",       "TAVIX_PGP_NO_RESULT",
-    "PGPPATH",        "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS", "TAVIX_PROBE_EXIT",
-};
-
-std::string ProgramDirectory() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return "";
-  CutToDirectory(path);
-  return path;
-}
-
-std::string ReadWholeFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using support::FileExists;
+using support::ReadFileBytes;
+using support::WriteFileBytes;
 
 // The value of the first "key=value" line, or "<missing>".
 std::string Field(const std::string& text, const std::string& key) {
@@ -61,14 +45,6 @@ std::string Field(const std::string& text, const std::string& key) {
 bool FreshConsole() {
   FreeConsole();
   return AllocConsole() != FALSE;
-}
-
-bool FileExists(const std::string& name) {
-  return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteWholeFile(const std::string& name, const std::string& text) {
-  std::ofstream(name, std::ios::binary) << text;
 }
 
 INPUT_RECORD KeyEvent(BOOL down) {
@@ -189,13 +165,6 @@ class PgpRunner : public testing::Test {
   void SetUp() override {
     savedKeepOpen_ = settings.KeepOpen;
     CopyText(savedProgram_, sizeof savedProgram_, pgpProgramPath);
-    for (const char* name : kVariables) {
-      char value[MAX_PATH];
-      DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-      saved_.push_back(length > 0 && length < sizeof value ? value : "");
-      SetEnvironmentVariableA(name, nullptr);
-    }
-
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
     dir_ = std::string(temp) + "tavix-runner-" + std::to_string(GetCurrentProcessId());
@@ -205,8 +174,8 @@ class PgpRunner : public testing::Test {
     SetEnvironmentVariableA("TAVIX_PGP_LOG", log_.c_str());
     SetEnvironmentVariableA("PGPPATH", dir_.c_str());
 
-    standin_ = ProgramDirectory() + "pgp.exe";
-    probe_ = ProgramDirectory() + "console_probe.exe";
+    standin_ = support::BesideProgram("pgp.exe");
+    probe_ = support::BesideProgram("console_probe.exe");
     ASSERT_TRUE(FileExists(standin_)) << standin_;
     UseProgram(standin_);
     settings.KeepOpen = -1;
@@ -216,16 +185,7 @@ class PgpRunner : public testing::Test {
     FreeConsole();
     settings.KeepOpen = savedKeepOpen_;
     CopyText(pgpProgramPath, sizeof pgpProgramPath, savedProgram_);
-    for (size_t i = 0; i < std::size(kVariables); ++i)
-      SetEnvironmentVariableA(kVariables[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do DeleteFileA((dir_ + "\\" + found.cFileName).c_str());
-      while (FindNextFileA(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryA(dir_.c_str());
+    support::RemoveTree(dir_);
   }
 
   static void UseProgram(const std::string& path) {
@@ -235,7 +195,7 @@ class PgpRunner : public testing::Test {
   // An encrypt job for "alice" on a fresh plain transfer file in the test directory.
   PgpJob EncryptJob() {
     plain_ = dir_ + "\\TAVIX";
-    WriteWholeFile(plain_, "Meet me at noon.\r\n");
+    EXPECT_TRUE(WriteFileBytes(plain_, "Meet me at noon.\r\n"));
     PgpJob job = {};
     job.flags = kEncryptJob;
     job.function = Encrypt;
@@ -252,7 +212,8 @@ class PgpRunner : public testing::Test {
 
   int savedKeepOpen_ = 0;
   char savedProgram_[kPgpProgramPathSize] = "";
-  std::vector<std::string> saved_;
+  support::ScopedEnvironment environment_{{"TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH", "TAVIX_PGP_LOG", "TAVIX_PGP_NO_RESULT",
+                                           "PGPPATH", "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS", "TAVIX_PROBE_EXIT"}};
   std::string dir_, log_, standin_, probe_, plain_;
 };
 
@@ -263,7 +224,7 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheExitCode) {
   EXPECT_EQ(job.exitCode, 0u);
   EXPECT_TRUE(FileExists(plain_ + ".asc")) << "the stand-in encrypted the transfer file";
 
-  std::string log = ReadWholeFile(log_);
+  std::string log = ReadFileBytes(log_);
   EXPECT_EQ(Field(log, "command line"), CommandLineOf(job));
   EXPECT_EQ(Field(log, "arguments"), job.arguments);
   EXPECT_EQ(Field(log, "argument count"), "3");
@@ -279,7 +240,7 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheExitCode) {
 }
 
 TEST_F(PgpRunner, DecodeLineHasTwoBlanksBeforeTheFileAndRoundTrips) {
-  WriteWholeFile(dir_ + "\\secring.txt", "Alice <alice@example.org>\n");
+  ASSERT_TRUE(WriteFileBytes(dir_ + "\\secring.txt", "Alice <alice@example.org>\n"));
   PgpJob encrypt = EncryptJob();
   ASSERT_TRUE(RunPgp(encrypt)) << sharedMessageBuffer;
   ASSERT_EQ(encrypt.exitCode, 0u);
@@ -295,10 +256,10 @@ TEST_F(PgpRunner, DecodeLineHasTwoBlanksBeforeTheFileAndRoundTrips) {
   ASSERT_TRUE(RunPgp(decode)) << sharedMessageBuffer;
   EXPECT_EQ(decode.exitCode, 0u);
 
-  std::string log = ReadWholeFile(log_);
+  std::string log = ReadFileBytes(log_);
   EXPECT_EQ(Field(log, "command line"), std::string(pgpProgramPath) + "  " + armoured);
   EXPECT_EQ(Field(log, "argument count"), "1");
-  EXPECT_EQ(ReadWholeFile(plain_), "Meet me at noon.\r\n");
+  EXPECT_EQ(ReadFileBytes(plain_), "Meet me at noon.\r\n");
 }
 
 TEST_F(PgpRunner, ExitCodesAreKeptWholeAndOnlyTheLowHalfCounts) {
@@ -398,7 +359,7 @@ TEST_F(PgpRunner, NegativeKeepOpenLeavesTheConsoleAlone) {
   char title[256] = "";
   GetConsoleTitleA(title, sizeof title);
   EXPECT_STREQ(title, "runner test console");
-  std::string seen = ReadWholeFile(out);
+  std::string seen = ReadFileBytes(out);
   EXPECT_EQ(Field(seen, "titleIsCommandLine"), "0");
   EXPECT_EQ(Field(seen, "title"), "runner test console") << "the probe shared this console";
 }
@@ -415,7 +376,7 @@ TEST_F(PgpRunner, PositiveKeepOpenGivesAFreshTitledConsoleWithoutPromptAfterSucc
   ConsoleWatch watch;
   ASSERT_TRUE(RunPgp(job)) << sharedMessageBuffer;
   EXPECT_FALSE(watch.Finish().seen) << "an encryption that succeeded does not wait";
-  std::string seen = ReadWholeFile(out);
+  std::string seen = ReadFileBytes(out);
   EXPECT_EQ(Field(seen, "console"), "1");
   EXPECT_EQ(Field(seen, "titleIsCommandLine"), "1") << Field(seen, "title");
   EXPECT_EQ(GetConsoleWindow(), nullptr) << "the run's console is freed afterwards";
