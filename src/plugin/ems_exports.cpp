@@ -1,6 +1,7 @@
 // The plug-in's face to Eudora: the EMS entry points, their out-values and records.
 #include "plugin/exports.h"
 #include <cstring>
+#include "config/dlg_settings.h"
 #include "core/module_heap.h"
 #include "plugin/ems_records.h"
 #include "plugin/instance.h"
@@ -144,9 +145,8 @@ long WINAPI ems_free(void* block) {
 }
 
 long WINAPI ems_plugin_config(void*, char*, char*, char*) {
-  // The settings dialog is wired here by the settings-dialog work; until then nothing
-  // is shown and the call reports that the user made no change.
-  return 0;
+  // No control is chosen for the first focus: Windows gives it to the first check box.
+  return static_cast<long>(OpenSettingsDialog(0));
 }
 
 }  // extern "C"

@@ -4,3 +4,5 @@ HINSTANCE instanceHandle = nullptr;
 HWND hostMainWindow = nullptr;
 HINSTANCE hostInstance = nullptr;
 BOOL attachedFlag = FALSE;
+HFONT helveticaFont = nullptr;
+HFONT courierFont = nullptr;

@@ -9,3 +9,8 @@ extern HWND hostMainWindow;
 extern HINSTANCE hostInstance;
 // Set when the attach sequence has completed; PGP operations run only then.
 extern BOOL attachedFlag;
+// The fonts of the painted dialog lines: "helvetica" (height 14, weight 500) and "courier"
+// (height 12, weight 300). Created by the attach sequence; a painter that finds one null
+// creates it itself, and it is deleted with the other resources at shutdown.
+extern HFONT helveticaFont;
+extern HFONT courierFont;

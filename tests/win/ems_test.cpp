@@ -240,11 +240,12 @@ TEST_F(Ems, TranslationBeforeAttachReturnsOneWithOrWithoutAddresses) {
 
 TEST_F(Ems, FreeOfNullReturnsZero) { EXPECT_EQ(release(nullptr), 0); }
 
-// Until the settings dialog is wired in, the call shows nothing and reports no change.
-TEST_F(Ems, ConfigWithoutSettingsDialogShowsNothing) {
-  RobotAnswer answer = robot::Expect(nullptr, IDCANCEL);
-  EXPECT_EQ(config(nullptr, nullptr, nullptr, nullptr), 0);
-  EXPECT_FALSE(answer.Stop().found) << answer.caption();
+// Works before start-up too: the settings dialog comes from the plug-in's own templates.
+TEST_F(Ems, ConfigOpensTheSettingsDialog) {
+  RobotAnswer answer = robot::Expect("Tavix Light Settings", IDCANCEL);
+  EXPECT_EQ(config(nullptr, nullptr, nullptr, nullptr), IDCANCEL);
+  EXPECT_TRUE(answer.Wait().found);
+  EXPECT_TRUE(answer.ok()) << answer.error();
 }
 
 TEST_F(Ems, FinishReturnsZero) {

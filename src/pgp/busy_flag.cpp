@@ -1,0 +1,3 @@
+#include "pgp/busy_flag.h"
+
+LONG busyFlag = 0;
