@@ -34,23 +34,41 @@ const size_t kBlockEnd = 19;    // just after "END"
 
 }  // namespace
 
-TEST(ComposeResult, QuoteMarkFollowsEveryLineFeedButNotTheFirstLine) {
-  Composed c = Compose("a\nb\n", '>', false, "", 0, 0);
-  EXPECT_EQ(c.text, "a\n>b\n>");
-  EXPECT_FALSE(c.plan.cut);
-  EXPECT_EQ(Compose("\n\n", '>', false, "", 0, 0).text, "\n>\n>");
-  EXPECT_EQ(Compose("no line feed", '>', false, "", 0, 0).text, "no line feed");
-}
-
-TEST(ComposeResult, WithoutMarkTheOutputIsPlacedUnchanged) {
-  EXPECT_EQ(Compose("a\nb\n", 0, false, "", 0, 0).text, "a\nb\n");
-}
-
-TEST(ComposeResult, DecodeKeepsTextAroundTheBlockWithAndWithoutMarks) {
-  EXPECT_EQ(Compose("a\nb\n", '>', true, kMessage, kBlockStart, kBlockEnd).text,
-            "Hello\n> a\n>b\n>\nBye\n");
-  EXPECT_EQ(Compose("plain", 0, true, kMessage, kBlockStart, kBlockEnd).text,
-            "Hello\n> plain\nBye\n");
+TEST(ComposeResult, PlacesTheOutputWithItsMarksAmongTheSurroundingText) {
+  struct Case {
+    const char* output;
+    char mark;
+    bool keep;
+    std::string text;
+    size_t blockStart, blockEnd;
+    const char* expected;
+  };
+  const Case cases[] = {
+      // The quote mark follows every line feed but not the first line.
+      {"a\nb\n", '>', false, "", 0, 0, "a\n>b\n>"},
+      {"\n\n", '>', false, "", 0, 0, "\n>\n>"},
+      {"no line feed", '>', false, "", 0, 0, "no line feed"},
+      // Without a mark the output is placed unchanged.
+      {"a\nb\n", 0, false, "", 0, 0, "a\nb\n"},
+      // Decoding keeps the text around the block, with and without marks.
+      {"a\nb\n", '>', true, kMessage, kBlockStart, kBlockEnd, "Hello\n> a\n>b\n>\nBye\n"},
+      {"plain", 0, true, kMessage, kBlockStart, kBlockEnd, "Hello\n> plain\nBye\n"},
+      // An empty output leaves the surrounding text.
+      {"", '>', true, kMessage, kBlockStart, kBlockEnd, "Hello\n> \nBye\n"},
+      {"", '>', false, "", 0, 0, ""},
+      // Block positions beyond the text are pulled back: blockEnd past the end leaves
+      // nothing after the block and reads nothing past the text...
+      {"X", 0, true, "abc", 1, 1000, "aX"},
+      // ...and with blockStart after blockEnd the text before stops at blockEnd.
+      {"X", 0, true, "abcdef", 5, 2, "abXcdef"},
+      {"X", 0, true, "abc", 999, 999, "abcX"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("output \"") + c.output + "\" in \"" + c.text + "\"");
+    Composed composed = Compose(c.output, c.mark, c.keep, c.text, c.blockStart, c.blockEnd);
+    EXPECT_EQ(composed.text, c.expected);
+    EXPECT_FALSE(composed.plan.cut);
+  }
 }
 
 TEST(ComposeResult, OutputLongerThanTheBlockMovesPastTheTextBefore) {
@@ -69,21 +87,6 @@ TEST(ComposeResult, WithoutSurroundingTheBlockPositionIsIgnored) {
   EXPECT_EQ(c.text, "out\n>");
   EXPECT_EQ(c.plan.beforeLength, 0u);
   EXPECT_EQ(c.plan.afterLength, 0u);
-}
-
-TEST(ComposeResult, EmptyOutputLeavesTheSurroundingText) {
-  Composed c = Compose("", '>', true, kMessage, kBlockStart, kBlockEnd);
-  EXPECT_EQ(c.text, "Hello\n> \nBye\n");
-  EXPECT_FALSE(c.plan.cut);
-  EXPECT_EQ(Compose("", '>', false, "", 0, 0).text, "");
-}
-
-TEST(ComposeResult, BlockPositionsBeyondTheTextArePulledBack) {
-  // blockEnd past the end: nothing after the block, and nothing read past the text.
-  EXPECT_EQ(Compose("X", 0, true, "abc", 1, 1000).text, "aX");
-  // blockStart after blockEnd: the text before stops at blockEnd.
-  EXPECT_EQ(Compose("X", 0, true, "abcdef", 5, 2).text, "abXcdef");
-  EXPECT_EQ(Compose("X", 0, true, "abc", 999, 999).text, "abcX");
 }
 
 TEST(ComposeResult, OutputEndsAtItsTerminatorOrTheBlockSize) {
