@@ -104,27 +104,31 @@ const char kVariable[] = "TAVIX_UTILS_TEST_VALUE";
 }  // namespace
 
 TEST(CenterWindowOver, CentresOnTheReferenceRoundingDown) {
-  Popup reference(100, 100, 300, 200);
-  Popup window(0, 0, 101, 51);
-  ASSERT_TRUE(reference.get() && window.get());
-  CenterWindowOver(window.get(), reference.get());
-  // floor((100 + 400 - 101) / 2) = 199, floor((100 + 300 - 51) / 2) = 174
-  ExpectPlacedAt(window, 199, 174, 101, 51);
-}
-
-TEST(CenterWindowOver, AWiderWindowStartsLeftOfTheReference) {
-  Popup reference(100, 100, 300, 200);
-  Popup window(0, 0, 500, 40);
-  ASSERT_TRUE(reference.get() && window.get());
-  CenterWindowOver(window.get(), reference.get());
-  ExpectPlacedAt(window, 0, 180, 500, 40);
-  EXPECT_LT(window.rect().left, reference.rect().left);
-
-  // Negative halves round down too, and the result is not pulled back onto the screen.
-  Popup offScreen(-100, -50, 200, 100);
-  Popup wide(0, 0, 201, 101);
-  CenterWindowOver(wide.get(), offScreen.get());
-  ExpectPlacedAt(wide, -101, -51, 201, 101);
+  struct Case {
+    int referenceX, referenceY, referenceWidth, referenceHeight;
+    int width, height;
+    int x, y;
+  };
+  const Case cases[] = {
+      // floor((100 + 400 - 101) / 2) = 199, floor((100 + 300 - 51) / 2) = 174
+      {100, 100, 300, 200, 101, 51, 199, 174},
+      // A wider window starts left of the reference.
+      {100, 100, 300, 200, 500, 40, 0, 180},
+      // Negative halves round down too, and the result is not pulled back onto the screen.
+      {-100, -50, 200, 100, 201, 101, -101, -51},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " over " +
+                 std::to_string(c.referenceWidth) + "x" + std::to_string(c.referenceHeight));
+    Popup reference(c.referenceX, c.referenceY, c.referenceWidth, c.referenceHeight);
+    Popup window(0, 0, c.width, c.height);
+    ASSERT_TRUE(reference.get() && window.get());
+    CenterWindowOver(window.get(), reference.get());
+    ExpectPlacedAt(window, c.x, c.y, c.width, c.height);
+    if (c.width > c.referenceWidth) {
+      EXPECT_LT(window.rect().left, reference.rect().left);
+    }
+  }
 }
 
 TEST(CenterWindowOver, NullReferenceMeansTheDesktop) {
