@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "plugin/exports.h"
+#include "test_support.h"
 #include "ui/kv_dialog.h"
 #include "ui/show_children.h"
 
@@ -159,13 +160,9 @@ TEST(KvDialog, ExecuteRunsTemplateOfTheGivenModule) {
   // A copy of the plug-in whose only resource is the test template, loaded as data the way
   // a language module supplies dialog templates.
   enum { kTemplateId = 2345 };
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string source = path;
-  source = source.substr(0, source.rfind('\\') + 1) + "Tavix32.dll";
-  GetTempPathA(sizeof path, path);
-  const std::string copy = std::string(path) + "kv-dialog-templates-" +
-                           std::to_string(GetCurrentProcessId()) + ".dll";
+  const std::string source = support::BesideProgram("Tavix32.dll");
+  const std::string copy =
+      support::TempDirectory() + "kv-dialog-templates-" + std::to_string(GetCurrentProcessId()) + ".dll";
   ASSERT_TRUE(CopyFileA(source.c_str(), copy.c_str(), FALSE)) << source;
   TestTemplate dialogTemplate;
   HANDLE update = BeginUpdateResourceA(copy.c_str(), TRUE);
