@@ -9,6 +9,7 @@
 #include "core/text_utils.h"
 #include "plugin/instance.h"
 #include "resources/resource_ids.h"
+#include "test_support.h"
 #include "ui_robot.h"
 #include "ui/messages.h"
 
@@ -112,9 +113,7 @@ std::string CurrentDirectory() {
 class InTemporaryDirectory {
  public:
   InTemporaryDirectory() : previous_(CurrentDirectory()) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    path_ = std::string(temp) + "tavix_msg_" + std::to_string(GetCurrentProcessId());
+    path_ = support::TempDirectory() + "tavix_msg_" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(path_.c_str(), nullptr);
     made_ = SetCurrentDirectoryA(path_.c_str()) != 0;
   }
