@@ -63,6 +63,14 @@ void RemoveTree(const std::string& directory) {
   RemoveDirectoryA(directory.c_str());
 }
 
+std::string MakeScratchDirectory(const std::string& stem) {
+  static int serial = 0;
+  const std::string path =
+      TempDirectory() + stem + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+  RemoveTree(path);
+  return CreateDirectoryA(path.c_str(), nullptr) ? path : "";
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

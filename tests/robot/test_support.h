@@ -20,6 +20,9 @@ std::string ProgramDirectory();
 std::string BesideProgram(const std::string& name);
 // The temporary directory, with a trailing backslash.
 std::string TempDirectory();
+// A new empty directory in the temporary directory, named stem + process id + "-" + serial
+// number (any old one of that name is removed first); "" when it cannot be made.
+std::string MakeScratchDirectory(const std::string& stem);
 // Deletes a directory with everything below it.
 void RemoveTree(const std::string& directory);
 
