@@ -85,11 +85,7 @@ class SettingsStore : public testing::Test {
   void SetUp() override {
     RemoveIni(windowsIni_);
     // A fresh folder per test, so no profile cache can carry one test's file into the next.
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    root_ = std::string(temp) + "tavix_settings_" + std::to_string(GetCurrentProcessId()) + "_" +
-            std::to_string(counter_++);
-    CreateDirectoryA(root_.c_str(), nullptr);
+    root_ = support::MakeScratchDirectory("tavix_settings_");
     CreateDirectoryA((root_ + "\\plug").c_str(), nullptr);
     CreateDirectoryA((root_ + "\\cfg").c_str(), nullptr);
     pluginIni_ = root_ + "\\plug\\TAVIX.INI";
@@ -110,23 +106,18 @@ class SettingsStore : public testing::Test {
     RemoveIni(windowsIni_);
     RemoveIni(pluginIni_);
     RemoveIni(ini_);
-    RemoveDirectoryA((root_ + "\\cfg\\TAVIX").c_str());
-    RemoveDirectoryA((root_ + "\\plug").c_str());
-    RemoveDirectoryA((root_ + "\\cfg").c_str());
-    RemoveDirectoryA(root_.c_str());
+    support::RemoveTree(root_);
   }
 
   static std::string windowsIni_;
   static bool hadWindowsIni_;
   static std::string windowsIniBytes_;
-  static int counter_;
   std::string root_, pluginIni_, ini_;
 };
 
 std::string SettingsStore::windowsIni_;
 bool SettingsStore::hadWindowsIni_ = false;
 std::string SettingsStore::windowsIniBytes_;
-int SettingsStore::counter_ = 0;
 
 }  // namespace
 
