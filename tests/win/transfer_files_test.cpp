@@ -41,10 +41,7 @@ std::string BufferText(HGLOBAL block) {
 class TransferFiles : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    dir_ = std::string(temp) + "tavix_transfer_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir_.c_str(), nullptr);
+    dir_ = support::MakeScratchDirectory("tavix_transfer_");
     file_ = dir_ + "\\TAVIX.asc";
     link_ = dir_ + "\\witness";
   }
