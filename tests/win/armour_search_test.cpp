@@ -38,11 +38,8 @@ std::string Fixture(const char* name) {
 class ArmourSearch : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-    dir_ = std::string(temp) + "tavix armour " + std::to_string(GetCurrentProcessId()) + "\\";
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    dir_ = support::MakeScratchDirectory("tavix armour ") + "\\";
+    ASSERT_NE(dir_, "\\");
     armoured_ = dir_ + "TAVIX.asc";
     savedArmoured_ = transferFileArmoured;
     transferFileArmoured = armoured_.c_str();
