@@ -27,12 +27,8 @@ std::string LastField(const std::string& log, const std::string& name) {
 class PgpStandinProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-    static int serial = 0;
-    dir_ = std::string(temp) + "tavix-pgpstandin-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++serial);
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+    dir_ = support::MakeScratchDirectory("tavix-pgpstandin-");
+    ASSERT_FALSE(dir_.empty());
     SetEnvironmentVariableA("PGPPATH", (dir_ + "\\").c_str());
     ASSERT_TRUE(WriteFileBytes(Path("secring.txt"), "Alice <alice@example.org>\r\n"));
     program_ = support::BesideProgram("pgp.exe");
