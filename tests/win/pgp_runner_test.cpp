@@ -165,10 +165,7 @@ class PgpRunner : public testing::Test {
   void SetUp() override {
     savedKeepOpen_ = settings.KeepOpen;
     CopyText(savedProgram_, sizeof savedProgram_, pgpProgramPath);
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-    dir_ = std::string(temp) + "tavix-runner-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir_.c_str(), nullptr);
+    dir_ = support::MakeScratchDirectory("tavix-runner-");
     ASSERT_TRUE(FileExists(dir_));
     log_ = dir_ + "\\pgp.log";
     SetEnvironmentVariableA("TAVIX_PGP_LOG", log_.c_str());
