@@ -72,13 +72,7 @@ std::vector<char> HostEnvironment() {
 class HostFolder {
  public:
   HostFolder() {
-    static int counter = 0;
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    root_ = std::string(temp) + "eudora-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    RemoveTree(root_);
-    CreateDirectoryA(root_.c_str(), nullptr);
+    root_ = support::MakeScratchDirectory("eudora-standin-");
     CreateDirectoryA(Plugins().c_str(), nullptr);
     CreateDirectoryA(Config().c_str(), nullptr);
     pluginCopied_ = CopyFileA(support::BesideProgram("Tavix32.dll").c_str(),
