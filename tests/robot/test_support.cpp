@@ -41,6 +41,12 @@ std::string ProgramDirectory() {
 
 std::string BesideProgram(const std::string& name) { return ProgramDirectory() + name; }
 
+std::string CurrentDirectory() {
+  char directory[MAX_PATH] = "";
+  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+  return length < sizeof directory ? std::string(directory, length) : "";
+}
+
 std::string TempDirectory() {
   char temp[MAX_PATH] = "";
   DWORD length = GetTempPathA(sizeof temp, temp);

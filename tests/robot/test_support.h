@@ -18,6 +18,8 @@ bool FileExists(const std::string& path);
 // The directory of this test program, with a trailing backslash, and a file in it.
 std::string ProgramDirectory();
 std::string BesideProgram(const std::string& name);
+// This process's current directory ("" when it does not fit MAX_PATH).
+std::string CurrentDirectory();
 // The temporary directory, with a trailing backslash.
 std::string TempDirectory();
 // A new empty directory in the temporary directory, named stem + process id + "-" + serial
