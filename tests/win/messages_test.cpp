@@ -103,11 +103,7 @@ std::string Formatted(DWORD code, const char* fileName) {
   return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
-std::string CurrentDirectory() {
-  char directory[MAX_PATH];
-  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-  return std::string(directory, length);
-}
+using support::CurrentDirectory;
 
 // Runs a test body in a fresh directory made current, and puts the old one back.
 class InTemporaryDirectory {
