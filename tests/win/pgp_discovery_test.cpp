@@ -18,11 +18,7 @@ using support::ReadFileBytes;
 using support::RemoveTree;
 using support::WriteFileBytes;
 
-std::string CurrentDirectory() {
-  char buffer[MAX_PATH] = "";
-  GetCurrentDirectoryA(sizeof buffer, buffer);
-  return buffer;
-}
+using support::CurrentDirectory;
 
 std::string Text(UINT id) {
   char buffer[kMessageBufferSize];
