@@ -34,21 +34,22 @@ void PutKey(const std::string& file, const char* section, const char* key, const
   ASSERT_TRUE(WritePrivateProfileStringA(section, key, value, file.c_str())) << file;
 }
 
+// The texts of a list of NUL-terminated texts as the profile functions return it.
+std::vector<std::string> Texts(const char* list, DWORD length) {
+  std::vector<std::string> texts;
+  for (const char* p = list; p < list + length && *p; p += std::strlen(p) + 1) texts.push_back(p);
+  return texts;
+}
+
 // "key=value" entries of one section of a file, as the profile functions see them.
 std::vector<std::string> SectionEntries(const std::string& file, const char* section) {
   char buffer[4096];
-  DWORD length = GetPrivateProfileSectionA(section, buffer, sizeof buffer, file.c_str());
-  std::vector<std::string> entries;
-  for (const char* p = buffer; p < buffer + length && *p; p += std::strlen(p) + 1) entries.push_back(p);
-  return entries;
+  return Texts(buffer, GetPrivateProfileSectionA(section, buffer, sizeof buffer, file.c_str()));
 }
 
 std::vector<std::string> SectionNames(const std::string& file) {
   char buffer[4096];
-  DWORD length = GetPrivateProfileSectionNamesA(buffer, sizeof buffer, file.c_str());
-  std::vector<std::string> names;
-  for (const char* p = buffer; p < buffer + length && *p; p += std::strlen(p) + 1) names.push_back(p);
-  return names;
+  return Texts(buffer, GetPrivateProfileSectionNamesA(buffer, sizeof buffer, file.c_str()));
 }
 
 void ReleaseTexts() {
