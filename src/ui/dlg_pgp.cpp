@@ -41,7 +41,8 @@ INT_PTR TDlgPgp::OnInitDialog(HWND dialog, WPARAM) {
 
   LoadText(ExplanationId(job), sharedMessageBuffer, sizeof sharedMessageBuffer);
   // In a quoted reply the tip about replying first makes no sense.
-  if (job.function == Decode && (confirmMode & kConfirmQuoted)) CutAtFirstLineBreak(sharedMessageBuffer);
+  if (job.function == Decode && (confirmMode & kConfirmQuoted))
+    CutAtFirstLineBreak(sharedMessageBuffer);
   SetDlgItemTextA(dialog, kPgpExplanationId, sharedMessageBuffer);
 
   SetOperationCaption(job);

@@ -38,7 +38,8 @@ class DlgPgp : public testing::Test {
     settings = saved;
   }
   void AddAddresses(std::initializer_list<const char*> texts) {
-    for (const char* text : texts) ASSERT_TRUE(addresses.Add(TAddress::Make(text, nullptr, nullptr)));
+    for (const char* text : texts)
+      ASSERT_TRUE(addresses.Add(TAddress::Make(text, nullptr, nullptr)));
   }
   PgpJob MakeJob(PgpFunction function, uint16_t flags) {
     PgpJob job{};
@@ -135,7 +136,8 @@ TEST_F(DlgPgp, RecipientPrefillFollowsEncryptForSelf) {
 TEST_F(DlgPgp, EmptyingAndFillingTheFieldSwitchesTitleAndExplanation) {
   AddAddresses({"me@a"});  // sender only: the field opens empty
   PgpJob job = MakeJob(Encrypt, kEncryptJob);
-  std::string afterTyping, explanationAfterTyping, afterMore, afterClearing, explanationAfterClearing;
+  std::string afterTyping, explanationAfterTyping, afterMore;
+  std::string afterClearing, explanationAfterClearing;
   Run(job, kConfirmWritable, IDCANCEL, [&](HWND dialog) {
     robot::SetItemText(dialog, kPgpRecipientsId, "b");
     afterTyping = robot::WindowText(dialog);
@@ -168,7 +170,8 @@ TEST_F(DlgPgp, OkSettlesFlagsRecipientsAndArguments) {
   } cases[] = {
       {"", kConfirmWritable, 1, 0, kClearsignJob, 1, "-ast +clearsig=on TAVIX"},
       {"", 0, 0, 0, kClearsignJob, 0, "-ast +clearsig=on TAVIX"},
-      {"", kConfirmWritable, 0, 1, kClearsignJob | kJobSignAs, 1, "-ast +clearsig=on TAVIX -u me@a"},
+      {"", kConfirmWritable, 0, 1, kClearsignJob | kJobSignAs, 1,
+       "-ast +clearsig=on TAVIX -u me@a"},
       {"b@c", 0, 0, 0, kEncryptJob, 0, "-aetw TAVIX b@c"},
       {"b@c", 0, 1, 0, kEncryptJob | kAlwaysSignBits, 0, "-aestw TAVIX b@c"},
       {"-sb@c", 0, 0, 1, kEncryptJob | kJobSignAs, 0, "-aetw TAVIX -sb@c -u me@a"},

@@ -60,7 +60,8 @@ class DlgSettings : public testing::Test {
     return result;
   }
   // Presses the buttons in order; the last one closes the dialog.
-  long Press(std::initializer_list<int> buttons, const std::function<void(HWND)>& before = nullptr) {
+  long Press(std::initializer_list<int> buttons,
+             const std::function<void(HWND)>& before = nullptr) {
     return OpenFromHost([&](HWND dialog, robot::Seen& seen) {
       if (before) before(dialog);
       for (int id : buttons) SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
@@ -94,8 +95,10 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   EXPECT_FALSE(browseFor114);
 
   // Opened for the program field: focus and Browse at once; Browse shows the file
-  // dialog with the filter list built from the one-line text.
+  // dialog with the filter list built from the one-line text and the field's file name,
+  // and puts the file chosen into the field.
   int focus = 0;
+  std::string initialName, chosen;
   RobotAnswer answer = robot::Expect(kCaption, [&](HWND dialog, robot::Seen& seen) {
     focus = FocusedId(dialog);
     if (!robot::ItemEnabled(dialog, kBrowseButtonId)) seen.error = "Browse disabled";
@@ -110,8 +113,13 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
       if (SendMessageA(types, CB_GETCOUNT, 0, 0) == 2)
         SendMessageA(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
       fileDialogFilter = first;
-      PostMessageA(files, WM_COMMAND, IDCANCEL, 0);
+      // The file name box (an edit or a combo box, by version) starts with the name.
+      int nameId = robot::ItemExists(files, 0x480) ? 0x480 : 0x47C;
+      initialName = robot::ItemText(files, nameId);
+      robot::SetItemText(files, nameId, "C:\\windows\\notepad.exe");
+      PostMessageA(files, WM_COMMAND, IDOK, 0);
       robot::WaitClosed(files);
+      chosen = robot::ItemText(dialog, kProgPgpId);
     }
     robot::Press(dialog, IDCANCEL);
     seen.closed = robot::WaitClosed(dialog);
@@ -121,6 +129,9 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   EXPECT_TRUE(answer.ok()) << answer.error();
   EXPECT_EQ(focus, kProgPgpId);
   EXPECT_EQ(fileDialogFilter, "Programs (*.EXE)");
+  EXPECT_EQ(initialName, "pgp.exe");
+  EXPECT_STREQ(chosen.c_str(), "C:\\windows\\notepad.exe");
+  EXPECT_EQ(settings.ProgPGP, nullptr);  // Cancel: the record keeps its value
 }
 
 TEST_F(DlgSettings, DefaultsReachTheRecordOnlyWithOk) {
