@@ -92,64 +92,50 @@ TEST(QuoteText, WrapsInQuotesAndReplacesBlock) {
 }
 
 TEST(UnquoteText, RemovesEnclosingQuotesOnlyWithoutBlanks) {
-  struct Case {
-    const char* text;
-    const char* unquoted;
-    long end;  // offset of the returned end in the buffer, -1 when not checked
-  };
-  const Case cases[] = {
-      {"\"C:\\TEMP\"", "C:\\TEMP", 7},
-      {"\"C:\\TEMP", "C:\\TEMP", 7},  // no closing quote: only the opening one goes
-      {"\"C:\\MY TEMP\"", "\"C:\\MY TEMP\"", 12},
-      {"C:\\TEMP\"", "C:\\TEMP\"", -1},
-      {"\"", "\"", 1},
-      {"\"\"", "", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    char text[32];
-    std::strcpy(text, c.text);
-    char* end = UnquoteText(text);
-    if (c.end >= 0) {
-      EXPECT_EQ(end, text + c.end);
-    }
-    EXPECT_STREQ(text, c.unquoted);
-  }
+  char a[] = "\"C:\\TEMP\"";
+  EXPECT_EQ(UnquoteText(a), a + 7);
+  EXPECT_STREQ(a, "C:\\TEMP");
+  char open[] = "\"C:\\TEMP";  // no closing quote: only the opening one goes
+  EXPECT_EQ(UnquoteText(open), open + 7);
+  EXPECT_STREQ(open, "C:\\TEMP");
+  char blank[] = "\"C:\\MY TEMP\"";
+  EXPECT_EQ(UnquoteText(blank), blank + std::strlen(blank));
+  EXPECT_STREQ(blank, "\"C:\\MY TEMP\"");
+  char plain[] = "C:\\TEMP\"";
+  UnquoteText(plain);
+  EXPECT_STREQ(plain, "C:\\TEMP\"");
+  char lone[] = "\"";
+  EXPECT_EQ(UnquoteText(lone), lone + 1);
+  EXPECT_STREQ(lone, "\"");
+  char pair[] = "\"\"";
+  EXPECT_EQ(UnquoteText(pair), pair);
+  EXPECT_STREQ(pair, "");
 }
 
 TEST(TrimText, RemovesWhiteSpaceBothEndsAndMovesToFront) {
-  const struct {
-    const char* text;
-    const char* trimmed;
-  } cases[] = {{" \t\r\n\v\fkey = value \r\n", "key = value"}, {" \t \n", ""}, {"x", "x"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    char text[32];
-    std::strcpy(text, c.text);
-    EXPECT_EQ(TrimText(text), std::strlen(c.trimmed));
-    EXPECT_STREQ(text, c.trimmed);
-  }
+  char a[] = " \t\r\n\v\fkey = value \r\n";
+  EXPECT_EQ(TrimText(a), 11u);
+  EXPECT_STREQ(a, "key = value");
+  char w[] = " \t \n";
+  EXPECT_EQ(TrimText(w), 0u);
+  EXPECT_STREQ(w, "");
+  char n[] = "x";
+  EXPECT_EQ(TrimText(n), 1u);
+  EXPECT_STREQ(n, "x");
 }
 
 TEST(CopyLine, StopsAtLineFeedAndDropsOneCarriageReturn) {
-  const struct {
-    const char* source;
-    size_t length;
-    size_t used;
-    const char* line;
-  } cases[] = {
-      {"a\r\nb", 4, 3, "a"},
-      {"\n", 1, 1, ""},
-      {"a\r\r\nb", 5, 4, "a\r"},      // only the CR next to the LF goes
-      {"tmp=x\r", 6, 6, "tmp=x\r"},  // no LF: the whole range, CR and all
-      {"ab\ncd", 2, 2, "ab"},         // the LF lies outside the range
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.source);
-    char d[16];
-    EXPECT_EQ(CopyLine(c.source, d, c.length), c.used);
-    EXPECT_STREQ(d, c.line);
-  }
+  char d[16];
+  EXPECT_EQ(CopyLine("a\r\nb", d, 4), 3u);
+  EXPECT_STREQ(d, "a");
+  EXPECT_EQ(CopyLine("\n", d, 1), 1u);
+  EXPECT_STREQ(d, "");
+  EXPECT_EQ(CopyLine("a\r\r\nb", d, 5), 4u);  // only the CR next to the LF goes
+  EXPECT_STREQ(d, "a\r");
+  EXPECT_EQ(CopyLine("tmp=x\r", d, 6), 6u);  // no LF: the whole range, CR and all
+  EXPECT_STREQ(d, "tmp=x\r");
+  EXPECT_EQ(CopyLine("ab\ncd", d, 2), 2u);  // the LF lies outside the range
+  EXPECT_STREQ(d, "ab");
 }
 
 TEST(ExtractAddress, FindsAddressAroundFirstAtSign) {
