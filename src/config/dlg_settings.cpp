@@ -92,6 +92,10 @@ int TDlgSettings::ReadControls(HWND dialog) {
 INT_PTR TDlgSettings::OnInitDialog(HWND dialog, WPARAM) {
   CenterWindowOver(dialog, GetDesktopWindow());
   FillControls(dialog, settings);
+  // Typing stops where the record or the program path would cut the text: a cut path
+  // names another file.
+  SendDlgItemMessageA(dialog, kProgPgpId, EM_LIMITTEXT, kPgpProgramPathSize - 1, 0);
+  SendDlgItemMessageA(dialog, kEncryptForId, EM_LIMITTEXT, kTextFieldSize - 1, 0);
   // Browse only acts on the program field; until that has the focus it stays grey.
   EnableWindow(GetDlgItem(dialog, kBrowseButtonId), browseTarget != 0);
   if (browseTarget == 0) return 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 #include "config/dlg_settings.h"
 #include "config/pgp_discovery.h"
 #include "core/text_utils.h"
@@ -79,6 +80,7 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   int firstFocus = 0, browseFor112 = 0;
   bool browseAtStart = true, browseFor114 = true;
   std::string fileDialogFilter;
+  std::vector<size_t> typedLengths;
   EXPECT_EQ(OpenFromHost([&](HWND dialog, robot::Seen& seen) {
     firstFocus = FocusedId(dialog);
     browseAtStart = robot::ItemEnabled(dialog, kBrowseButtonId);
@@ -86,6 +88,11 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
     browseFor112 = robot::ItemEnabled(dialog, kBrowseButtonId);
     FocusItem(dialog, kEncryptForId);
     browseFor114 = robot::ItemEnabled(dialog, kBrowseButtonId);
+    for (int id : {kProgPgpId, kEncryptForId}) {
+      SendDlgItemMessageA(dialog, id, EM_REPLACESEL, TRUE,
+                          reinterpret_cast<LPARAM>(std::string(300, 'x').c_str()));
+      typedLengths.push_back(robot::ItemText(dialog, id).size());
+    }
     robot::Press(dialog, IDCANCEL);
     seen.closed = robot::WaitClosed(dialog);
   }), IDCANCEL);
@@ -93,6 +100,8 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   EXPECT_FALSE(browseAtStart);
   EXPECT_TRUE(browseFor112);
   EXPECT_FALSE(browseFor114);
+  // Pasting stops where the program path and the record's text end.
+  EXPECT_EQ(typedLengths, (std::vector<size_t>{kPgpProgramPathSize - 1, 259}));
 
   // Opened for the program field: focus and Browse at once; Browse shows the file
   // dialog with the filter list built from the one-line text and the field's file name,
