@@ -36,12 +36,7 @@ const size_t kBlockEnd = 19;    // just after "END"
 
 TEST(ComposeResult, PlacesTheOutputWithItsMarksAmongTheSurroundingText) {
   struct Case {
-    const char* output;
-    char mark;
-    bool keep;
-    std::string text;
-    size_t blockStart, blockEnd;
-    const char* expected;
+    const char* output; char mark; bool keep; std::string text; size_t blockStart, blockEnd; const char* expected;
   };
   const Case cases[] = {
       // The quote mark follows every line feed but not the first line.
