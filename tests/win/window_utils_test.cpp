@@ -104,11 +104,7 @@ const char kVariable[] = "TAVIX_UTILS_TEST_VALUE";
 }  // namespace
 
 TEST(CenterWindowOver, CentresOnTheReferenceRoundingDown) {
-  struct Case {
-    int referenceX, referenceY, referenceWidth, referenceHeight;
-    int width, height;
-    int x, y;
-  };
+  struct Case { int referenceX, referenceY, referenceWidth, referenceHeight, width, height, x, y; };
   const Case cases[] = {
       // floor((100 + 400 - 101) / 2) = 199, floor((100 + 300 - 51) / 2) = 174
       {100, 100, 300, 200, 101, 51, 199, 174},
@@ -118,8 +114,7 @@ TEST(CenterWindowOver, CentresOnTheReferenceRoundingDown) {
       {-100, -50, 200, 100, 201, 101, -101, -51},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " over " +
-                 std::to_string(c.referenceWidth) + "x" + std::to_string(c.referenceHeight));
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " over " << c.referenceWidth);
     Popup reference(c.referenceX, c.referenceY, c.referenceWidth, c.referenceHeight);
     Popup window(0, 0, c.width, c.height);
     ASSERT_TRUE(reference.get() && window.get());
