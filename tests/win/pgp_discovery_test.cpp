@@ -305,32 +305,27 @@ TEST_F(Discovery, NoLeftoversNoQuestion) {
   EXPECT_FALSE(answer.found());
 }
 
-TEST_F(Discovery, LeftoversWipedAfterOk) {
+TEST_F(Discovery, LeftoversWipedAfterOkAndKeptAfterCancel) {
   SetText(&settings.PGPtempdir, dir_.c_str());
   MakeTransferFileNames();
-  ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
-  ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
-  EXPECT_TRUE(CheckLeftoverFiles());
-  answer.Wait();
-  ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + Path("TAVIX.asc") + "\n" + Path("TAVIX"));
-  EXPECT_EQ(answer.buttons(), (std::vector<int>{IDOK, IDCANCEL}));
-  EXPECT_FALSE(support::FileExists(Path("TAVIX")));
-  EXPECT_FALSE(support::FileExists(Path("TAVIX.asc")));
-}
-
-TEST_F(Discovery, LeftoversKeptAfterCancel) {
-  SetText(&settings.PGPtempdir, dir_.c_str());
-  MakeTransferFileNames();
-  ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
-  ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDCANCEL);
-  EXPECT_FALSE(CheckLeftoverFiles());
-  answer.Wait();
-  ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(ReadFileBytes(Path("TAVIX")), "plain text");
-  EXPECT_EQ(ReadFileBytes(Path("TAVIX.asc")), "armoured text");
+  for (int button : {IDOK, IDCANCEL}) {
+    SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
+    ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
+    ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
+    RobotAnswer answer = robot::Expect("Tavix Light ", button);
+    EXPECT_EQ(CheckLeftoverFiles() != FALSE, button == IDOK);
+    answer.Wait();
+    ASSERT_TRUE(answer.ok()) << answer.error();
+    EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + Path("TAVIX.asc") + "\n" + Path("TAVIX"));
+    EXPECT_EQ(answer.buttons(), (std::vector<int>{IDOK, IDCANCEL}));
+    if (button == IDOK) {
+      EXPECT_FALSE(support::FileExists(Path("TAVIX")));
+      EXPECT_FALSE(support::FileExists(Path("TAVIX.asc")));
+    } else {
+      EXPECT_EQ(ReadFileBytes(Path("TAVIX")), "plain text");
+      EXPECT_EQ(ReadFileBytes(Path("TAVIX.asc")), "armoured text");
+    }
+  }
 }
 
 TEST_F(Discovery, LeftoverBareNameShownInTempDirectoryAndDirectoryRestored) {
