@@ -10,6 +10,7 @@
 #include "core/text_utils.h"
 #include "pgp/busy_flag.h"
 #include "plugin/exports.h"
+#include "ui/messages.h"
 #include "ui_robot.h"
 
 namespace {
@@ -215,6 +216,108 @@ TEST_F(DlgSettings, RefusedWhileAnOperationRuns) {
   RobotAnswer answer = robot::Expect(kCaption, IDCANCEL);
   EXPECT_EQ(ems_plugin_config(nullptr, nullptr, nullptr, nullptr), 0);
   EXPECT_FALSE(answer.Stop().found);
+}
+
+// One control of a dialog template, as the resource holds it.
+struct TemplateItem {
+  int id;
+  std::string kind, text;
+  short x, y, width, height;
+  DWORD style;
+  bool operator==(const TemplateItem& o) const {
+    return id == o.id && kind == o.kind && text == o.text && x == o.x && y == o.y &&
+           width == o.width && height == o.height && style == o.style;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const TemplateItem& item) {
+  return out << item.id << " " << item.kind << " \"" << item.text << "\" " << item.x << ","
+             << item.y << "," << item.width << "," << item.height << " style 0x" << std::hex
+             << item.style << std::dec;
+}
+
+// Reads a name-or-ordinal field; ordinals of the predefined classes become their names,
+// which the resource compiler may also store as upper-case text.
+std::string ReadNameOrOrdinal(const WORD*& p) {
+  if (*p == 0xFFFF) {
+    WORD ordinal = p[1];
+    p += 2;
+    switch (ordinal) {
+      case 0x80: return "BUTTON";
+      case 0x81: return "EDIT";
+      case 0x82: return "STATIC";
+      default: return "#" + std::to_string(ordinal);
+    }
+  }
+  std::string text;
+  for (; *p; ++p) text += static_cast<char>(*p);
+  ++p;
+  return text;
+}
+
+TEST(DlgSettingsTemplate, MatchesTheControlTable) {
+  HRSRC found = FindResourceA(stringModule, MAKEINTRESOURCEA(kDlgSettingsTemplate),
+                              reinterpret_cast<LPCSTR>(RT_DIALOG));
+  ASSERT_NE(found, nullptr);
+  const auto* dialog = static_cast<const DLGTEMPLATE*>(
+      LockResource(LoadResource(stringModule, found)));
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_NE(HIWORD(dialog->style), 0xFFFF) << "extended template";
+  EXPECT_EQ(dialog->style, 0x90C800C0u);
+  EXPECT_EQ(dialog->cx, 315);
+  EXPECT_EQ(dialog->cy, 223);
+  const WORD* p = reinterpret_cast<const WORD*>(dialog + 1);
+  EXPECT_EQ(ReadNameOrOrdinal(p), "");  // no menu
+  EXPECT_EQ(ReadNameOrOrdinal(p), "");  // the standard dialog class
+  EXPECT_EQ(ReadNameOrOrdinal(p), "Tavix Light Settings");
+  EXPECT_EQ(*p++, 8);
+  EXPECT_EQ(ReadNameOrOrdinal(p), "MS Sans Serif");
+
+  std::vector<TemplateItem> items;
+  for (int i = 0; i < dialog->cdit; ++i) {
+    p = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(p) + 3) & ~UINT_PTR{3});
+    const auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(p);
+    p = reinterpret_cast<const WORD*>(item + 1);
+    std::string kind = ReadNameOrOrdinal(p);
+    CharUpperBuffA(&kind[0], static_cast<DWORD>(kind.size()));
+    std::string text = ReadNameOrOrdinal(p);
+    p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p + 1) + *p);
+    items.push_back({static_cast<short>(item->id), kind, text, item->x, item->y, item->cx,
+                     item->cy, item->style & ~(WS_CHILD | WS_VISIBLE)});
+  }
+  const DWORD check = BS_AUTOCHECKBOX, radio = BS_AUTORADIOBUTTON, group = BS_GROUPBOX;
+  const DWORD start = WS_GROUP | WS_TABSTOP;
+  // The program and recipient fields scroll, so that texts wider than the field fit.
+  const DWORD field = WS_BORDER | ES_AUTOHSCROLL;
+  const std::vector<TemplateItem> table = {
+      {101, "BUTTON", "&Change dir to temporary", 13, 17, 73, 12, check | start},
+      {102, "BUTTON", "&AnsiOem conversion", 13, 29, 77, 12, check},
+      {103, "BUTTON", "Convert &incoming attachments", 13, 41, 112, 12, check},
+      {104, "BUTTON", "Expand &nicknames", 13, 53, 77, 12, check},
+      {105, "BUTTON", "Always &sign (-s)", 142, 17, 113, 12, check | start},
+      {117, "BUTTON", "Sign from (-&u)", 142, 29, 113, 12, check},
+      {118, "BUTTON", "Encrypt for self", 13, 88, 77, 12, check},
+      {-1, "BUTTON", "PGP settings", 7, 75, 291, 126, group | WS_TABSTOP},
+      {201, "BUTTON", "Console (textmode) window for PGP", 152, 84, 140, 48,
+       group | WS_DISABLED},
+      {109, "BUTTON", "handled by &Windows", 158, 92, 131, 13, radio | start | WS_DISABLED},
+      {110, "BUTTON", "created by Tavix; close &yourself", 158, 104, 131, 12,
+       radio | WS_DISABLED},
+      {111, "BUTTON", "Created by Tavix; close automatically", 158, 116, 131, 12,
+       radio | WS_DISABLED},
+      {112, "EDIT", "", 63, 170, 229, 12, field | start},
+      {114, "EDIT", "", 63, 184, 229, 12, field | WS_TABSTOP},
+      {1, "BUTTON", "OK", 27, 204, 50, 14, BS_DEFPUSHBUTTON | start},
+      {2, "BUTTON", "Cancel", 97, 204, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+      {4, "BUTTON", "&Browse", 167, 204, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+      {3, "BUTTON", "&Defaults", 237, 204, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+      {-1, "STATIC", "&PGP program:", 13, 172, 47, 8, SS_LEFT},
+      {-1, "STATIC", "&Encrypt for:", 13, 185, 42, 8, SS_LEFT},
+      {-1, "BUTTON", "Tavix settings", 7, 7, 123, 62, group},
+      {-1, "BUTTON", "PGP flags", 136, 7, 162, 62, group},
+  };
+  ASSERT_EQ(items.size(), table.size());
+  for (size_t i = 0; i < table.size(); ++i) EXPECT_EQ(items[i], table[i]) << "control " << i;
 }
 
 }  // namespace
