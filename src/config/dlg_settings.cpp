@@ -163,7 +163,10 @@ DWORD TDlgSettings::BrowseForProgram(HWND dialog) {
   dialogData.lpstrFilter = filter;
   dialogData.nFilterIndex = 1;
   dialogData.lpstrFile = file;
-  dialogData.nMaxFile = sizeof file;
+  // The dialog refuses a path the program path could only keep cut: that would name
+  // another file.
+  static_assert(kPgpProgramPathSize <= sizeof file, "the file buffer holds the program path");
+  dialogData.nMaxFile = kPgpProgramPathSize;
   dialogData.lpstrInitialDir = initialDirectory;
   dialogData.lpstrTitle = title;
   dialogData.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;

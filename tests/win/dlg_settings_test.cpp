@@ -144,6 +144,64 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   EXPECT_EQ(settings.ProgPGP, nullptr);  // Cancel: the record keeps its value
 }
 
+// A file chosen with Browse whose path the program path cannot hold is refused with a
+// message: a cut path would name another file.
+TEST_F(DlgSettings, BrowseRefusesAPathLongerThanTheProgramPath) {
+  char temp[MAX_PATH];
+  ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+  std::string folder = std::string(temp) + "tavix-long-path";
+  std::vector<std::string> made{folder};
+  while (folder.size() < kPgpProgramPathSize - 60) {
+    folder += "\\" + std::string(40, 'd');
+    made.push_back(folder);
+  }
+  for (const std::string& name : made) CreateDirectoryA(name.c_str(), nullptr);
+  // One character more than the program path holds with its NUL.
+  const std::string file =
+      folder + "\\" + std::string(kPgpProgramPathSize - folder.size() - 5, 'p') + ".exe";
+  ASSERT_EQ(file.size(), static_cast<size_t>(kPgpProgramPathSize));
+  HANDLE created = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(created, INVALID_HANDLE_VALUE);
+  CloseHandle(created);
+
+  bool refused = false;
+  std::string inField;
+  RobotAnswer answer = robot::Expect(kCaption, [&](HWND dialog, robot::Seen& seen) {
+    robot::Press(dialog, kBrowseButtonId);
+    HWND files = robot::WaitForWindow("Select PGP program to use", robot::kDialogClass,
+                                      robot::kDefaultTimeoutMs, {dialog});
+    if (!files) {
+      seen.error = "no file dialog";
+    } else {
+      int nameId = robot::ItemExists(files, 0x480) ? 0x480 : 0x47C;
+      robot::SetItemText(files, nameId, file.c_str());
+      PostMessageA(files, WM_COMMAND, IDOK, 0);
+      HWND message = robot::WaitForWindow("Tavix Light ", robot::kDialogClass,
+                                          robot::kDefaultTimeoutMs, {dialog, files});
+      refused = message != nullptr;
+      if (message) {
+        robot::Press(message, IDOK);
+        robot::WaitClosed(message);
+      }
+      if (IsWindow(files)) {
+        PostMessageA(files, WM_COMMAND, IDCANCEL, 0);
+        robot::WaitClosed(files);
+      }
+      inField = robot::ItemText(dialog, kProgPgpId);
+    }
+    robot::Press(dialog, IDOK);
+    seen.closed = robot::WaitClosed(dialog);
+  });
+  EXPECT_EQ(OpenSettingsDialog(kProgPgpId), IDOK);
+  answer.Wait();
+  EXPECT_TRUE(answer.ok()) << answer.error();
+  DeleteFileA(file.c_str());
+  for (auto name = made.rbegin(); name != made.rend(); ++name) RemoveDirectoryA(name->c_str());
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(inField, kFoundProgram);
+  EXPECT_STREQ(pgpProgramPath, kFoundProgram);
+}
+
 TEST_F(DlgSettings, DefaultsReachTheRecordOnlyWithOk) {
   settings.AlwaysSign = settings.SignFrom = settings.NickNames = 1;
   settings.ConvertAttach = settings.EncryptForSelf = 0;
