@@ -104,6 +104,7 @@ TEST_F(DlgPgp, EachFunctionShowsItsCaptionExplanationAndButtons) {
       {Decode, kDecodeJob, kConfirmQuoted, " PGP - Decode ", decode.substr(0, decode.find('\n'))},
       {CheckSignature, kCheckSignatureJob, 0, " PGP - Check signature ", Text(IDS_EXPLAIN_CHECK)},
       {AddKey, kAddKeyJob, 0, " PGP - Add key ", Text(IDS_EXPLAIN_ADDKEY)},
+      {NothingToDo, 0, 0, " PGP - Functions", Text(IDS_EXPLAIN_NOTHING)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
