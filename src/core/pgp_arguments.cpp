@@ -23,7 +23,8 @@ constexpr LetterRow kLetterTable[] = {
 
 const char kClearsigOption[] = "+clearsig=on";
 
-// Options end 2 characters short of the limit, switches may use all of it.
+// An option may bring the text to 119 characters, one short of the limit; switches may
+// use all of it.
 constexpr int kOptionLimit = kMaxArgumentLength - 1;
 
 int AppendOption(char* arguments, int length, const char* text) {
