@@ -113,7 +113,8 @@ void TDlgPgp::ConfirmJobFlags(HWND dialog) {
       ((job.flags & kJobSign) || std::strncmp(job.recipients, "-s", 2) == 0)) {
     job.flags |= kJobSignAs;
   }
-  // An argument text that does not fit marks the job; the runner refuses it.
+  // The result is not looked at here: a text that did not fit leaves its mark in the
+  // job (argLength) for whoever starts PGP.
   BuildArguments(job);
 }
 
