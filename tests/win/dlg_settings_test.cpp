@@ -30,6 +30,22 @@ void FocusItem(HWND dialog, int id) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
 }
 
+// Presses Browse and waits for the file dialog; null when it does not come.
+HWND OpenFileDialog(HWND dialog) {
+  robot::Press(dialog, kBrowseButtonId);
+  return robot::WaitForWindow("Select PGP program to use", robot::kDialogClass,
+                              robot::kDefaultTimeoutMs, {dialog});
+}
+
+// The file name box (an edit or a combo box, by version) of the file dialog.
+int FileNameBoxId(HWND files) { return robot::ItemExists(files, 0x480) ? 0x480 : 0x47C; }
+
+// Types `name` into the file dialog and confirms it.
+void ChooseFile(HWND files, const char* name) {
+  robot::SetItemText(files, FileNameBoxId(files), name);
+  PostMessageA(files, WM_COMMAND, IDOK, 0);
+}
+
 class DlgSettings : public testing::Test {
  protected:
   // The record's texts are set aside, so that the ones the dialog makes can be freed.
@@ -112,9 +128,7 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
   RobotAnswer answer = robot::Expect(kCaption, [&](HWND dialog, robot::Seen& seen) {
     focus = FocusedId(dialog);
     if (!robot::ItemEnabled(dialog, kBrowseButtonId)) seen.error = "Browse disabled";
-    robot::Press(dialog, kBrowseButtonId);
-    HWND files = robot::WaitForWindow("Select PGP program to use", robot::kDialogClass,
-                                      robot::kDefaultTimeoutMs, {dialog});
+    HWND files = OpenFileDialog(dialog);
     if (!files) {
       seen.error = "no file dialog";
     } else {
@@ -123,11 +137,8 @@ TEST_F(DlgSettings, FocusDecidesWhatBrowseActsOn) {
       if (SendMessageA(types, CB_GETCOUNT, 0, 0) == 2)
         SendMessageA(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
       fileDialogFilter = first;
-      // The file name box (an edit or a combo box, by version) starts with the name.
-      int nameId = robot::ItemExists(files, 0x480) ? 0x480 : 0x47C;
-      initialName = robot::ItemText(files, nameId);
-      robot::SetItemText(files, nameId, "C:\\windows\\notepad.exe");
-      PostMessageA(files, WM_COMMAND, IDOK, 0);
+      initialName = robot::ItemText(files, FileNameBoxId(files));  // starts with the name
+      ChooseFile(files, "C:\\windows\\notepad.exe");
       robot::WaitClosed(files);
       chosen = robot::ItemText(dialog, kProgPgpId);
     }
@@ -167,15 +178,11 @@ TEST_F(DlgSettings, BrowseRefusesAPathLongerThanTheProgramPath) {
   bool refused = false;
   std::string inField;
   RobotAnswer answer = robot::Expect(kCaption, [&](HWND dialog, robot::Seen& seen) {
-    robot::Press(dialog, kBrowseButtonId);
-    HWND files = robot::WaitForWindow("Select PGP program to use", robot::kDialogClass,
-                                      robot::kDefaultTimeoutMs, {dialog});
+    HWND files = OpenFileDialog(dialog);
     if (!files) {
       seen.error = "no file dialog";
     } else {
-      int nameId = robot::ItemExists(files, 0x480) ? 0x480 : 0x47C;
-      robot::SetItemText(files, nameId, file.c_str());
-      PostMessageA(files, WM_COMMAND, IDOK, 0);
+      ChooseFile(files, file.c_str());
       HWND message = robot::WaitForWindow("Tavix Light ", robot::kDialogClass,
                                           robot::kDefaultTimeoutMs, {dialog, files});
       refused = message != nullptr;
