@@ -5,7 +5,7 @@
 #include "config/pgp_discovery.h"
 #include "core/text_utils.h"
 #include "pgp/busy_flag.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "resources/resource_ids.h"
 #include "ui/messages.h"
 #include "ui/window_utils.h"

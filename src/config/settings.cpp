@@ -8,7 +8,7 @@
 #include "core/module_heap.h"
 #include "core/settings_listing.h"
 #include "core/text_utils.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "resources/resource_ids.h"
 #include "ui/messages.h"
 

@@ -4,7 +4,7 @@
 #include "config/settings.h"
 #include "core/pgp_arguments.h"
 #include "core/text_utils.h"
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 #include "resources/resource_ids.h"
 #include "ui/messages.h"
 

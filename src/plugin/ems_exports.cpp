@@ -4,7 +4,7 @@
 #include "config/dlg_settings.h"
 #include "core/module_heap.h"
 #include "plugin/ems_records.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "plugin/instance_guard.h"
 #include "plugin/startup.h"
 #include "plugin/translate_incoming.h"

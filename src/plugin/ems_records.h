@@ -3,7 +3,7 @@
 // module heap, so that the host can give it back through ems_free.
 #pragma once
 #include <cstddef>
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 #include "plugin/ems_types.h"
 #include "resources/resource_ids.h"
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 #include "plugin/ems_types.h"
+#include "ui/kv_dialog.h"
+#include "ui/kv_win_enumerator.h"
 
 extern "C" {
 long WINAPI ems_plugin_version(short* apiVersion);
@@ -23,7 +25,5 @@ LRESULT CALLBACK P07(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK P08(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK P09(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK P10(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK P13(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 VOID CALLBACK P14(HWND window, UINT message, UINT_PTR timerId, DWORD time);
-BOOL CALLBACK P16(HWND window, LPARAM lParam);
 }

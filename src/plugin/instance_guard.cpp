@@ -1,5 +1,5 @@
 #include "plugin/instance_guard.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "ui/messages.h"
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "plugin/translate_incoming.h"
 #include "plugin/ems_types.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 
 long TranslateIncoming(const char* inputFile, const char* outputFile, TAddressList* addresses) {
   // Nothing runs before the attach sequence has completed. The classification,

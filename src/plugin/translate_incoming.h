@@ -1,6 +1,6 @@
 // The translation of a message that the host hands in as a file.
 #pragma once
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 
 // Translates `inputFile` into `outputFile`; `addresses` (may be null) holds the message's
 // addresses, sender first. Returns an EMS result code for the host: 0 the output file

@@ -1,6 +1,5 @@
 // TKvDialog: the one dialog procedure P13 finds the dialog's object in the DWLP_USER slot.
 #include "ui/kv_dialog.h"
-#include "plugin/exports.h"
 
 INT_PTR TKvDialog::Execute(HINSTANCE module, int templateId, HWND owner) {
   return DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), owner, P13,

@@ -12,3 +12,6 @@ class TKvDialog {
   virtual INT_PTR OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   virtual INT_PTR OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam);
 };
+
+// The dialog procedure of every TKvDialog (exported as P13).
+extern "C" INT_PTR CALLBACK P13(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

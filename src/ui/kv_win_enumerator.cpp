@@ -1,7 +1,6 @@
 // TKvWinEnumerator: the one enumeration callback P16 hands each window to the object
 // passed as the application value.
 #include "ui/kv_win_enumerator.h"
-#include "plugin/exports.h"
 
 BOOL TKvWinEnumerator::EnumTopLevel() {
   return EnumWindows(P16, reinterpret_cast<LPARAM>(this));

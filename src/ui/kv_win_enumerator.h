@@ -11,3 +11,6 @@ class TKvWinEnumerator {
   virtual BOOL EnumChildren(HWND parent);
   virtual BOOL OnWindow(HWND window) = 0;  // nonzero: go on
 };
+
+// The enumeration callback of every TKvWinEnumerator (exported as P16).
+extern "C" BOOL CALLBACK P16(HWND window, LPARAM lParam);

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <set>
 #include <string>
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 #include "plugin/ems_records.h"
 
 namespace {

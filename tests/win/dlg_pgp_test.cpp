@@ -5,7 +5,7 @@
 #include "config/settings.h"
 #include "core/text_utils.h"
 #include "pgp/confirm_job.h"
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 #include "resources/resource_ids.h"
 #include "ui/dlg_pgp.h"
 #include "ui/messages.h"

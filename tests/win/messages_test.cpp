@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 #include "core/text_utils.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
 #include "ui_robot.h"

@@ -18,7 +18,7 @@
 #include "core/text_utils.h"
 #include "pgp/pgp_runner.h"
 #include "pgp/pgp_win_finder.h"
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 #include "test_support.h"
 #include "ui/messages.h"
 #include "ui_robot.h"

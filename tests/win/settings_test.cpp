@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "test_support.h"
 #include "ui_robot.h"
 #include "ui/messages.h"

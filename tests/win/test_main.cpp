@@ -2,7 +2,7 @@
 // so its own instance handle and string module are this program's.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 #include "ui/messages.h"
 
 int main(int argc, char** argv) {

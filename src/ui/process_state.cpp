@@ -1,4 +1,4 @@
-#include "plugin/instance.h"
+#include "ui/process_state.h"
 
 HINSTANCE instanceHandle = nullptr;
 HWND hostMainWindow = nullptr;

@@ -1,4 +1,4 @@
-#include "plugin/address_list.h"
+#include "core/address_list.h"
 
 TAddress::TAddress(const char* addressText, const char* secondText, const char* thirdText)
     : address(HeapCopyText(addressText)),

@@ -1,4 +1,5 @@
-// Process-wide handles that the plug-in keeps from loading to unloading.
+// Process-wide handles that the plug-in keeps from loading to unloading; every layer reads
+// them, the module entry point and the attach sequence set them.
 #pragma once
 #include <windows.h>
 
