@@ -14,10 +14,13 @@ HANDLE UsableHandle(HANDLE handle) {
 
 Report::Report()
     : file_(nullptr), standardOutput_(UsableHandle(GetStdHandle(STD_OUTPUT_HANDLE))),
-      errorCount_(0) {}
+      errorCount_(0), startTick_(GetTickCount()) {
+  InitializeCriticalSection(&writing_);
+}
 
 Report::~Report() {
   if (file_ != nullptr) CloseHandle(file_);
+  DeleteCriticalSection(&writing_);
 }
 
 bool Report::OpenFile(const char* path) {
@@ -31,9 +34,11 @@ bool Report::OpenFile(const char* path) {
 
 void Report::Write(const char* text, size_t length) {
   DWORD written = 0;
+  EnterCriticalSection(&writing_);
   if (standardOutput_ != nullptr)
     WriteFile(standardOutput_, text, static_cast<DWORD>(length), &written, nullptr);
   if (file_ != nullptr) WriteFile(file_, text, static_cast<DWORD>(length), &written, nullptr);
+  LeaveCriticalSection(&writing_);
 }
 
 void Report::Line(const char* format, ...) {
@@ -56,7 +61,7 @@ void Report::Error(const char* format, ...) {
   va_start(arguments, format);
   vsnprintf(text, sizeof text, format, arguments);
   va_end(arguments);
-  ++errorCount_;
+  InterlockedIncrement(&errorCount_);
   Line("error: %s", text);
 }
 
