@@ -28,14 +28,14 @@ bool RegisterControlBarClass(HINSTANCE instance) {
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = EUDORA_CONTROL_BAR_CLASS;
+  windowClass.lpszClassName = hostIdentity.controlBarClass;
   return RegisterClassA(&windowClass) != 0;
 }
 
 HWND CreateControlBar(HWND mainWindow, HINSTANCE instance) {
   RECT client;
   GetClientRect(mainWindow, &client);
-  return CreateWindowExA(0, EUDORA_CONTROL_BAR_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+  return CreateWindowExA(0, hostIdentity.controlBarClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                          0, 0, client.right, controlBarHeight, mainWindow, nullptr, instance,
                          nullptr);
 }

@@ -96,7 +96,10 @@ int main(int argc, char** argv) {
   session.user.address =
       options.addresses.empty() ? "user@localhost" : options.addresses.front().address;
   Report& report = session.report;
-  report.Line("host: Eudora stand-in \"%s\" \"%s\"", EUDORA_PRODUCT_NAME, EUDORA_PRODUCT_VERSION);
+  char productName[128], productVersion[128];
+  QuoteForReport(productName, sizeof productName, hostIdentity.productName);
+  QuoteForReport(productVersion, sizeof productVersion, hostIdentity.productVersion);
+  report.Line("host: Eudora stand-in %s %s", productName, productVersion);
   report.Line("host: plugins folder \"%s\"", session.pluginsDir.c_str());
   report.Line("host: configuration folder \"%s\"", session.user.configDir.c_str());
   if (session.pluginsDir.empty() || session.user.configDir.empty())

@@ -6,6 +6,7 @@
 #include "host_actions.h"
 #include "host_identity.h"
 #include "host_ids.h"
+#include "menu_bar.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ void ShowAbout(HostSession& session) {
   snprintf(text, sizeof text,
            "Eudora stand-in for plug-in tests\n\n%s %s\nPlug-ins folder: %s\n"
            "Plug-ins loaded: %u",
-           EUDORA_PRODUCT_NAME, EUDORA_PRODUCT_VERSION, session.pluginsDir.c_str(),
+           hostIdentity.productName != nullptr ? hostIdentity.productName : "(no ProductName)",
+           hostIdentity.productVersion, session.pluginsDir.c_str(),
            static_cast<unsigned>(session.plugins.size()));
   MessageBoxA(session.mainWindow, text, "About Eudora", MB_OK | MB_ICONINFORMATION);
 }
@@ -186,19 +188,21 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDM_EUDORA_MAIN);
   windowClass.lpszClassName = mainWindowClass;
   return RegisterClassA(&windowClass) != 0 && RegisterControlBarClass(instance);
 }
 
 HWND CreateMainWindow(HostSession& session, int showCommand) {
-  HWND window = CreateWindowExA(0, mainWindowClass, EUDORA_PRODUCT_NAME,
-                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 640, 480, nullptr, nullptr, session.instance,
-                                &session);
+  HMENU menuBar = BuildMenuBar(hostIdentity.menuKeys, hostIdentity.menuKeyCount, session.report);
+  if (menuBar == nullptr) return nullptr;
+  HWND window = CreateWindowExA(
+      0, mainWindowClass, hostIdentity.productName != nullptr ? hostIdentity.productName : "Eudora",
+      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr,
+      menuBar, session.instance, &session);
   if (window == nullptr) {
     session.report.Error("the main window cannot be created (Windows error %lu)",
                          GetLastError());
+    DestroyMenu(menuBar);
     return nullptr;
   }
   ShowWindow(window, showCommand);
