@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <string>
 #include "main_window.h"
+#include "menu_bar.h"
 
 namespace {
+
+constexpr UINT kPollMs = 20;  // how often a /wait-for step looks again
 
 const char* DescribeTranslationResult(long result) {
   switch (result) {
@@ -65,20 +68,96 @@ bool ChooseFile(HWND owner, bool forSaving, char* path, DWORD size) {
   return GetOpenFileNameA(&dialog) != 0;
 }
 
-}  // namespace
+const char* DescribeCondition(const ScriptStep& step, char* text, size_t size) {
+  switch (step.condition) {
+    case WaitCondition::Subclass: snprintf(text, size, "subclass"); break;
+    case WaitCondition::Command: snprintf(text, size, "command=%lX", step.number); break;
+  }
+  return text;
+}
 
-void RunScriptSteps(HostSession& session) {
-  for (const ScriptStep& step : session.options.steps) {
-    if (step.action == ScriptAction::Translate) {
+bool ConditionHolds(const HostSession& session, const ScriptStep& step) {
+  switch (step.condition) {
+    case WaitCondition::Subclass: return MainWindowSubclassed(session);
+    case WaitCondition::Command: return session.commands.Seen(static_cast<unsigned>(step.number));
+  }
+  return false;
+}
+
+// True when the /wait-for step is over: its condition holds or its time is up (reported).
+bool WaitIsOver(HostSession& session, const ScriptStep& step) {
+  ScriptState& script = session.script;
+  unsigned long now = session.report.ElapsedMs();
+  if (!script.waiting) {
+    script.waiting = true;
+    script.waitStartedAt = now;
+  }
+  char what[64];
+  DescribeCondition(step, what, sizeof what);
+  if (ConditionHolds(session, step)) {
+    session.report.Line("script: wait-for %s met at +%lu ms", what, now);
+  } else if (now - script.waitStartedAt >= static_cast<unsigned long>(step.timeoutMs)) {
+    session.report.Error("script: wait-for %s not met within %ld ms", what, step.timeoutMs);
+  } else {
+    return false;
+  }
+  script.waiting = false;
+  return true;
+}
+
+// Runs one step that does not wait; false when the script ends with it.
+bool RunStep(HostSession& session, const ScriptStep& step, size_t number) {
+  switch (step.action) {
+    case ScriptAction::Translate:
       session.report.Line("script: translate \"%s\" into \"%s\"", step.inFile.c_str(),
                           step.outFile.c_str());
       TranslateWithAll(session, step.inFile, step.outFile);
-    } else {
+      return true;
+    case ScriptAction::PluginSettings:
       session.report.Line("script: plug-in settings");
       if (!OpenAllPluginSettings(session))
         session.report.Error("no loaded plug-in has settings to open");
+      return true;
+    case ScriptAction::ReportMenu: {
+      char moment[32];
+      snprintf(moment, sizeof moment, "step %u", static_cast<unsigned>(number));
+      ReportMenuBar(GetMenu(session.mainWindow), moment, session.report);
+      return true;
     }
+    case ScriptAction::Close:
+      session.report.Line("script: close the main window");
+      PostMessageA(session.mainWindow, WM_CLOSE, 0, 0);
+      return false;
+    case ScriptAction::WaitFor:
+      return true;
   }
+  return true;
+}
+
+}  // namespace
+
+void RunScript(HostSession& session) {
+  ScriptState& script = session.script;
+  if (script.running || script.finished) return;
+  script.running = true;
+  const std::vector<ScriptStep>& steps = session.options.steps;
+  bool goOn = true;
+  while (goOn && script.nextStep < steps.size() && session.mainWindow != nullptr) {
+    const ScriptStep& step = steps[script.nextStep];
+    if (step.action == ScriptAction::WaitFor && !WaitIsOver(session, step)) {
+      SetTimer(session.mainWindow, kPollTimerId, kPollMs, nullptr);
+      script.running = false;
+      return;
+    }
+    size_t number = ++script.nextStep;
+    goOn = RunStep(session, step, number);
+    char moment[32];
+    snprintf(moment, sizeof moment, "after step %u", static_cast<unsigned>(number));
+    ReportWindowProcedure(session, moment);
+  }
+  script.finished = true;
+  script.running = false;
+  if (!goOn || session.mainWindow == nullptr) return;  // closed by the script itself
   long exitAfter = session.options.exitAfterMs;
   if (exitAfter == 0) PostMessageA(session.mainWindow, WM_CLOSE, 0, 0);
   else if (exitAfter > 0) SetTimer(session.mainWindow, kExitTimerId, static_cast<UINT>(exitAfter), nullptr);

@@ -7,23 +7,41 @@
 
 const char hostUsage[] =
     "EUDORA.EXE - Eudora stand-in that loads EMS plug-ins\r\n"
+    "Builds: bin\\EUDORA.EXE is Eudora Pro 3.0.5; bin\\hosts\\<folder>\\EUDORA.EXE is one per\r\n"
+    "identity: light-301, pro-301, pro-305, pro-40b4 (4.0 Beta 4 (build 205)), pro-3012\r\n"
+    "(3.0.1.2), unknown (Eudora Web 7.1), no-product-name (its version resource has none).\r\n"
     "Options (a leading '-' works as well as '/'):\r\n"
     "  /plugins <dir>         folder whose DLLs are loaded (default: Plugins beside EUDORA.EXE)\r\n"
     "  /config <dir>          configuration folder passed to ems_plugin_init (default: plugins)\r\n"
     "  /report <file>         also write the report of every EMS call to this file\r\n"
-    "  /translate <in> <out>  ask each plug-in to translate file <in> into <out> (repeatable)\r\n"
+    "  /main-window-after <ms> create the main window this long after the plug-ins started;\r\n"
+    "                         the message loop (and the plug-ins' timers) runs meanwhile\r\n"
+    "Scripted steps, run in the order given once the main window exists:\r\n"
+    "  /translate <in> <out>  ask each plug-in to translate file <in> into <out>\r\n"
+    "  /config-dialog         open each plug-in's settings (ems_plugin_config)\r\n"
+    "  /report-menu           report the menu bar\r\n"
+    "  /wait-for <what> <ms>  wait (message loop running) until: subclass (the main window's\r\n"
+    "                         procedure is replaced), command=<hex id> (posted or sent to it)\r\n"
+    "  /close                 close the main window now\r\n"
     "  /addr <a>[|<b>[|<c>]]  one address record for translations: address and two optional\r\n"
     "                         texts; repeat in message order, the sender first\r\n"
     "  /no-addresses          hand no address records at all to translations\r\n"
     "  /context <n>           translation context (default 4, on request)\r\n"
     "  /translator <id>       translator id to ask (default 1)\r\n"
     "  /always-translate      ask ems_translate_file even when ems_can_translate declines\r\n"
-    "  /config-dialog         open each plug-in's settings (ems_plugin_config)\r\n"
     "  /wait <ms>             wait this long in the message loop before the scripted steps\r\n"
     "  /exit-after <ms>       close the main window this long after the scripted steps\r\n"
     "  /?                     show this text\r\n"
-    "Scripted steps run in the order given, once the main window exists.\r\n"
-    "Exit code: 0 done, 1 an error was reported, 2 wrong command line.\r\n";
+    "Report lines besides the EMS calls (<t> is milliseconds since the start):\r\n"
+    "  host: main window created at +<t> ms\r\n"
+    "  host: window procedure replaced at +<t> ms | host: window procedure own again at +<t> ms\r\n"
+    "  host: window procedure after step <n>: own|replaced  (also: at destroy)\r\n"
+    "  command: posted|sent id 0x<id> lParam 0x<v> at +<t> ms: reached the own procedure|\r\n"
+    "           kept from the own procedure\r\n"
+    "  menu at step <n>|destroy: <i> \"<title>\" first id 0x<id>, then\r\n"
+    "  menu at ...: <i>.<j> \"<text>\"|separator id 0x<id> state 0x<MFS_ flags>\r\n"
+    "  script: wait-for <what> met at +<t> ms\r\n"
+    "Exit code: 0 done, 1 an error was reported (\"error: \" lines), 2 wrong command line.\r\n";
 
 namespace {
 
@@ -40,6 +58,22 @@ bool ParseNumber(const char* text, long minimum, long maximum, long& value) {
   if (errno != 0 || *end != '\0' || number < minimum || number > maximum) return false;
   value = number;
   return true;
+}
+
+std::string ParseWaitCondition(const std::string& text, ScriptStep& step) {
+  if (text == "subclass") {
+    step.condition = WaitCondition::Subclass;
+  } else if (text.compare(0, 8, "command=") == 0) {
+    step.condition = WaitCondition::Command;
+    char* end = nullptr;
+    step.number = strtol(text.c_str() + 8, &end, 16);
+    if (text.size() == 8 || *end != '\0' || step.number <= 0 || step.number > 0xFFFF)
+      return "/wait-for command=<id> needs a hexadecimal id, not \"" + text + "\"";
+  } else {
+    return "/wait-for: unknown condition \"" + text +
+           "\" (subclass, command=<id>)";
+  }
+  return std::string();
 }
 
 AddressOption SplitAddress(const std::string& text) {
@@ -113,6 +147,24 @@ std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& opt
       if (!ParseNumber(argv[++i], 0, 600000, options.exitAfterMs))
         return std::string("/exit-after needs milliseconds from 0 to 600000, not \"") +
                argv[i] + "\"";
+    } else if (IsOption(argument, "main-window-after")) {
+      if (!(error = needs(1, "milliseconds")).empty()) return error;
+      if (!ParseNumber(argv[++i], 0, 600000, options.mainWindowAfterMs))
+        return std::string("/main-window-after needs milliseconds from 0 to 600000, not \"") +
+               argv[i] + "\"";
+    } else if (IsOption(argument, "report-menu")) {
+      options.steps.push_back({ScriptAction::ReportMenu, std::string(), std::string()});
+    } else if (IsOption(argument, "close")) {
+      options.steps.push_back({ScriptAction::Close, std::string(), std::string()});
+    } else if (IsOption(argument, "wait-for")) {
+      if (!(error = needs(2, "a condition and milliseconds")).empty()) return error;
+      ScriptStep step = {ScriptAction::WaitFor, std::string(), std::string()};
+      if (!(error = ParseWaitCondition(argv[i + 1], step)).empty()) return error;
+      if (!ParseNumber(argv[i + 2], 0, 600000, step.timeoutMs))
+        return std::string("/wait-for needs milliseconds from 0 to 600000, not \"") +
+               argv[i + 2] + "\"";
+      options.steps.push_back(step);
+      i += 2;
     } else {
       return std::string("unknown option \"") + argument + "\"";
     }

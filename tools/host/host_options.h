@@ -12,12 +12,21 @@ struct AddressOption {
   bool hasThird = false;
 };
 
-enum class ScriptAction { Translate, PluginSettings };
+enum class ScriptAction { Translate, PluginSettings, ReportMenu, WaitFor, Close };
+
+// What a /wait-for step waits for.
+enum class WaitCondition {
+  Subclass,      // the main window's procedure is not the stand-in's own
+  Command,       // a WM_COMMAND with `number` as its id was posted or sent to the main window
+};
 
 struct ScriptStep {
   ScriptAction action;
   std::string inFile;   // Translate only
   std::string outFile;  // Translate only
+  WaitCondition condition = WaitCondition::Subclass;  // WaitFor only, with:
+  long number = 0;
+  long timeoutMs = 0;
 };
 
 struct HostOptions {
@@ -32,6 +41,7 @@ struct HostOptions {
   long translatorId = 1;
   long waitMs = 0;             // before the scripted steps run
   long exitAfterMs = -1;       // after the scripted steps; -1 keeps the window open
+  long mainWindowAfterMs = 0;  // the main window is created this long after start-up
   bool help = false;
 };
 

@@ -1,20 +1,34 @@
-// Everything one run of the stand-in holds: its options, report, plug-ins and windows.
-// The main window reaches it through GWLP_USERDATA.
+// Everything one run of the stand-in holds: its options, report, plug-ins, windows and
+// the watch of the commands the plug-ins send. The main window reaches it through GWLP_USERDATA.
 #pragma once
 #include <windows.h>
 #include <vector>
+#include "command_watch.h"
 #include "ems_plugin.h"
 #include "host_options.h"
 #include "report.h"
+
+// Where the scripted steps have got to; they run one after another inside the message
+// loop, and a /wait-for step lets the loop run until its condition holds.
+struct ScriptState {
+  size_t nextStep = 0;
+  bool running = false;  // a step runs (a modal loop inside it must not start the next)
+  bool waiting = false;  // the current /wait-for step has started
+  unsigned long waitStartedAt = 0;
+  bool finished = false;
+};
 
 struct HostSession {
   HostOptions options;
   HostUser user;
   std::string pluginsDir;
   Report report;
+  CommandWatch commands{report};
   std::vector<EmsPlugin> plugins;
   HINSTANCE instance = nullptr;
   HWND mainWindow = nullptr;
   HWND controlBar = nullptr;
   HWND mdiClient = nullptr;
+  bool procedureReplaced = false;  // as last seen by the stand-in's own window procedure
+  ScriptState script;
 };

@@ -1,19 +1,11 @@
 // EUDORA.EXE: a stand-in for the Eudora mail client that loads EMS plug-ins from its
-// Plugins folder and calls them the way Eudora does, reporting every call.
+// Plugins folder and calls them the way Eudora does, reporting every call and what the
+// plug-ins do to its main window, its menus and the user (message boxes, dialogs).
 //
 // Run without options it is an ordinary window: menu Special asks a translation of a chosen
 // file or opens the plug-ins' settings, File > Exit finishes the plug-ins and quits.
-// Options (also shown by /?):
-//   /plugins <dir>         folder whose DLLs are loaded (default: Plugins beside EUDORA.EXE)
-//   /config <dir>          configuration folder for ems_plugin_init (default: the plugins folder)
-//   /report <file>         also write the report to this file (it always goes to stdout)
-//   /translate <in> <out>  scripted translation of <in> into <out> by every plug-in
-//   /addr <a>[|<b>[|<c>]]  one address record for translations (sender first, repeatable)
-//   /no-addresses          hand no address records at all
-//   /context <n>, /translator <id>, /always-translate   how the translation is asked
-//   /config-dialog         scripted ems_plugin_config
-//   /wait <ms>             wait in the message loop before the scripted steps
-//   /exit-after <ms>       close the main window this long after the scripted steps
+// The options, the builds per Eudora identity and the report's line formats are in the
+// usage text (host_options.cpp, shown by /?).
 // The order of events is Eudora's: ems_plugin_version, ems_plugin_init and
 // ems_translator_info for each plug-in before the main window exists; the scripted steps
 // inside the message loop; ems_plugin_finish when the main window closes; every block a
@@ -107,15 +99,15 @@ int main(int argc, char** argv) {
   else if (!IsDirectory(session.user.configDir))
     report.Error("the configuration folder does not exist");
 
+  session.commands.Install();
   if (!session.pluginsDir.empty())
     LoadPluginsFolder(session.pluginsDir, session.plugins, report);
   for (EmsPlugin& plugin : session.plugins) StartPlugin(plugin, session.user, report);
 
-  if (RegisterMainWindowClass(session.instance)) {
-    if (CreateMainWindow(session, SW_SHOWNORMAL) != nullptr) RunMessageLoop(session);
-  } else {
+  if (RegisterMainWindowClass(session.instance))
+    RunMainWindow(session, SW_SHOWNORMAL);
+  else
     report.Error("the window classes cannot be registered (Windows error %lu)", GetLastError());
-  }
   // Also reached when the window could not be made: the plug-ins still get their finish.
   FinishAllPlugins(session);
   UnloadPlugins(session.plugins, report);

@@ -10,6 +10,8 @@
 
 namespace {
 
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 HostSession* SessionOf(HWND window) {
   return reinterpret_cast<HostSession*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -117,6 +119,15 @@ bool OnCommand(HostSession& session, UINT command) {
   }
 }
 
+// Reports when a plug-in has put its own procedure in front of this one, or taken it away.
+void NoteWindowProcedure(HostSession& session) {
+  bool replaced = MainWindowSubclassed(session);
+  if (replaced == session.procedureReplaced) return;
+  session.procedureReplaced = replaced;
+  session.report.Line("host: window procedure %s at +%lu ms", replaced ? "replaced" : "own again",
+                      session.report.ElapsedMs());
+}
+
 void ScheduleScript(HostSession& session) {
   const HostOptions& options = session.options;
   if (options.steps.empty() && options.exitAfterMs < 0) return;
@@ -132,8 +143,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     session = static_cast<HostSession*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(session));
     session->mainWindow = window;
+    session->commands.SetMainWindow(window);
   }
   if (session == nullptr) return DefFrameProcA(window, nullptr, message, wParam, lParam);
+  if (message != WM_NCDESTROY) NoteWindowProcedure(*session);
 
   switch (message) {
     case WM_CREATE:
@@ -144,6 +157,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       LayOut(*session, LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_COMMAND:
+      session->commands.ReachedOwnProcedure(wParam, lParam);
       if (OnCommand(*session, LOWORD(wParam))) return 0;
       break;
     case WM_TIMER:
@@ -157,9 +171,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
       }
+      if (wParam == kPollTimerId) {
+        KillTimer(window, kPollTimerId);
+        RunScript(*session);
+        return 0;
+      }
       break;
     case WM_APP_RUN_SCRIPT:
-      RunScriptSteps(*session);
+      RunScript(*session);
       return 0;
     case WM_CLOSE:
       // Eudora lets its plug-ins finish while its windows still exist.
@@ -167,29 +186,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      ReportWindowProcedure(*session, "at destroy");
+      ReportMenuBar(GetMenu(window), "destroy", session->report);
       session->report.Line("host: main window destroyed");
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      session->commands.SetMainWindow(nullptr);
       session->mainWindow = nullptr;
       session->controlBar = nullptr;
       session->mdiClient = nullptr;
       break;
   }
   return DefFrameProcA(window, session->mdiClient, message, wParam, lParam);
-}
-
-}  // namespace
-
-bool RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  windowClass.lpszClassName = mainWindowClass;
-  return RegisterClassA(&windowClass) != 0 && RegisterControlBarClass(instance);
 }
 
 HWND CreateMainWindow(HostSession& session, int showCommand) {
@@ -205,18 +214,64 @@ HWND CreateMainWindow(HostSession& session, int showCommand) {
     DestroyMenu(menuBar);
     return nullptr;
   }
+  session.report.Line("host: main window created at +%lu ms", session.report.ElapsedMs());
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   ReportWindowLayout(session);
   return window;
 }
 
-void RunMessageLoop(HostSession& session) {
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.lpszClassName = mainWindowClass;
+  return RegisterClassA(&windowClass) != 0 && RegisterControlBarClass(instance);
+}
+
+bool MainWindowSubclassed(const HostSession& session) {
+  if (session.mainWindow == nullptr) return false;
+  return GetWindowLongPtrA(session.mainWindow, GWLP_WNDPROC) !=
+         reinterpret_cast<LONG_PTR>(&MainWindowProc);
+}
+
+void ReportWindowProcedure(HostSession& session, const char* moment) {
+  session.report.Line("host: window procedure %s: %s", moment,
+                      MainWindowSubclassed(session) ? "replaced" : "own");
+}
+
+void RunMainWindow(HostSession& session, int showCommand) {
+  // A thread timer, as a plug-in's own: it ticks in this loop before any window exists.
+  UINT_PTR createTimer = 0;
+  if (session.options.mainWindowAfterMs == 0) {
+    if (CreateMainWindow(session, showCommand) == nullptr) return;
+  } else {
+    createTimer = SetTimer(nullptr, 0, static_cast<UINT>(session.options.mainWindowAfterMs), nullptr);
+    if (createTimer == 0) {
+      session.report.Error("the main window cannot be delayed (Windows error %lu)", GetLastError());
+      return;
+    }
+    session.report.Line("host: main window due after %ld ms", session.options.mainWindowAfterMs);
+  }
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (createTimer != 0 && message.message == WM_TIMER && message.hwnd == nullptr &&
+        message.wParam == createTimer) {
+      KillTimer(nullptr, createTimer);
+      createTimer = 0;
+      if (CreateMainWindow(session, showCommand) == nullptr) PostQuitMessage(1);
+      continue;
+    }
     if (session.mdiClient != nullptr && TranslateMDISysAccel(session.mdiClient, &message))
       continue;
     TranslateMessage(&message);
+    session.commands.BeforeDispatch(message);
     DispatchMessageA(&message);
+    session.commands.AfterDispatch(message);
   }
 }
