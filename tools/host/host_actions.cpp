@@ -72,6 +72,7 @@ const char* DescribeCondition(const ScriptStep& step, char* text, size_t size) {
   switch (step.condition) {
     case WaitCondition::Subclass: snprintf(text, size, "subclass"); break;
     case WaitCondition::Command: snprintf(text, size, "command=%lX", step.number); break;
+    case WaitCondition::MessageBoxes: snprintf(text, size, "msgboxes=%ld", step.number); break;
   }
   return text;
 }
@@ -80,6 +81,7 @@ bool ConditionHolds(const HostSession& session, const ScriptStep& step) {
   switch (step.condition) {
     case WaitCondition::Subclass: return MainWindowSubclassed(session);
     case WaitCondition::Command: return session.commands.Seen(static_cast<unsigned>(step.number));
+    case WaitCondition::MessageBoxes: return session.messageBoxes.AnsweredCount() >= step.number;
   }
   return false;
 }

@@ -16,12 +16,18 @@ const char hostUsage[] =
     "  /report <file>         also write the report of every EMS call to this file\r\n"
     "  /main-window-after <ms> create the main window this long after the plug-ins started;\r\n"
     "                         the message loop (and the plug-ins' timers) runs meanwhile\r\n"
+    "  /answer <caption>=<button>  answer the first unanswered message box of a plug-in with\r\n"
+    "                         this caption (* any) without showing it (repeatable, in order);\r\n"
+    "                         buttons: ok cancel abort retry ignore yes no try continue, a\r\n"
+    "                         number, or show (show the real box and record its answer)\r\n"
+    "  /answer-fallback <button>  for a box no /answer entry takes (default show)\r\n"
     "Scripted steps, run in the order given once the main window exists:\r\n"
     "  /translate <in> <out>  ask each plug-in to translate file <in> into <out>\r\n"
     "  /config-dialog         open each plug-in's settings (ems_plugin_config)\r\n"
     "  /report-menu           report the menu bar\r\n"
     "  /wait-for <what> <ms>  wait (message loop running) until: subclass (the main window's\r\n"
-    "                         procedure is replaced), command=<hex id> (posted or sent to it)\r\n"
+    "                         procedure is replaced), command=<hex id> (posted or sent to it),\r\n"
+    "                         msgboxes=<n> (answered so far)\r\n"
     "  /close                 close the main window now\r\n"
     "  /addr <a>[|<b>[|<c>]]  one address record for translations: address and two optional\r\n"
     "                         texts; repeat in message order, the sender first\r\n"
@@ -40,6 +46,8 @@ const char hostUsage[] =
     "           kept from the own procedure\r\n"
     "  menu at step <n>|destroy: <i> \"<title>\" first id 0x<id>, then\r\n"
     "  menu at ...: <i>.<j> \"<text>\"|separator id 0x<id> state 0x<MFS_ flags>\r\n"
+    "  msgbox <n>: owner <window class in quotes>|none caption \"...\" text \"...\" flags 0x<v>\r\n"
+    "  msgbox <n>: answered <button> (<id>) by script|by fallback|on the shown box\r\n"
     "  script: wait-for <what> met at +<t> ms\r\n"
     "Exit code: 0 done, 1 an error was reported (\"error: \" lines), 2 wrong command line.\r\n";
 
@@ -60,6 +68,40 @@ bool ParseNumber(const char* text, long minimum, long maximum, long& value) {
   return true;
 }
 
+struct ButtonNameEntry {
+  const char* name;
+  int id;
+};
+const ButtonNameEntry buttonNames[] = {
+    {"show", kShowTheBox}, {"ok", 1}, {"cancel", 2}, {"abort", 3}, {"retry", 4},
+    {"ignore", 5}, {"yes", 6}, {"no", 7}, {"try", 10}, {"continue", 11},
+};
+
+// A button name, or a control id from 1 to 65535 in decimal.
+bool ParseButton(const std::string& text, int& button) {
+  for (const ButtonNameEntry& entry : buttonNames) {
+    if (strcasecmp(text.c_str(), entry.name) == 0) {
+      button = entry.id;
+      return true;
+    }
+  }
+  long number = 0;
+  if (!ParseNumber(text.c_str(), 1, 65535, number)) return false;
+  button = static_cast<int>(number);
+  return true;
+}
+
+// "<caption>=<button>"; the caption may itself hold '=', the button never does.
+std::string ParseAnswer(const std::string& text, MessageBoxAnswer& answer) {
+  size_t equals = text.rfind('=');
+  if (equals == std::string::npos || equals == 0)
+    return "/answer needs <caption>=<button>, not \"" + text + "\"";
+  answer.caption = text.substr(0, equals);
+  if (!ParseButton(text.substr(equals + 1), answer.button))
+    return "/answer: unknown button \"" + text.substr(equals + 1) + "\"";
+  return std::string();
+}
+
 std::string ParseWaitCondition(const std::string& text, ScriptStep& step) {
   if (text == "subclass") {
     step.condition = WaitCondition::Subclass;
@@ -69,9 +111,13 @@ std::string ParseWaitCondition(const std::string& text, ScriptStep& step) {
     step.number = strtol(text.c_str() + 8, &end, 16);
     if (text.size() == 8 || *end != '\0' || step.number <= 0 || step.number > 0xFFFF)
       return "/wait-for command=<id> needs a hexadecimal id, not \"" + text + "\"";
+  } else if (text.compare(0, 9, "msgboxes=") == 0) {
+    step.condition = WaitCondition::MessageBoxes;
+    if (!ParseNumber(text.c_str() + 9, 1, 1000, step.number))
+      return "/wait-for msgboxes=<n> needs a count from 1 to 1000, not \"" + text + "\"";
   } else {
     return "/wait-for: unknown condition \"" + text +
-           "\" (subclass, command=<id>)";
+           "\" (subclass, command=<id>, msgboxes=<n>)";
   }
   return std::string();
 }
@@ -92,6 +138,12 @@ AddressOption SplitAddress(const std::string& text) {
 }
 
 }  // namespace
+
+std::string ButtonName(int button) {
+  for (const ButtonNameEntry& entry : buttonNames)
+    if (entry.id == button) return entry.name;
+  return std::to_string(button);
+}
 
 std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& options) {
   for (int i = 0; i < argc; ++i) {
@@ -152,6 +204,15 @@ std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& opt
       if (!ParseNumber(argv[++i], 0, 600000, options.mainWindowAfterMs))
         return std::string("/main-window-after needs milliseconds from 0 to 600000, not \"") +
                argv[i] + "\"";
+    } else if (IsOption(argument, "answer")) {
+      if (!(error = needs(1, "<caption>=<button>")).empty()) return error;
+      MessageBoxAnswer answer;
+      if (!(error = ParseAnswer(argv[++i], answer)).empty()) return error;
+      options.answers.push_back(answer);
+    } else if (IsOption(argument, "answer-fallback")) {
+      if (!(error = needs(1, "a button")).empty()) return error;
+      if (!ParseButton(argv[++i], options.answerFallback))
+        return std::string("/answer-fallback: unknown button \"") + argv[i] + "\"";
     } else if (IsOption(argument, "report-menu")) {
       options.steps.push_back({ScriptAction::ReportMenu, std::string(), std::string()});
     } else if (IsOption(argument, "close")) {

@@ -18,6 +18,7 @@ enum class ScriptAction { Translate, PluginSettings, ReportMenu, WaitFor, Close 
 enum class WaitCondition {
   Subclass,      // the main window's procedure is not the stand-in's own
   Command,       // a WM_COMMAND with `number` as its id was posted or sent to the main window
+  MessageBoxes,  // `number` message boxes of plug-ins have been recorded
 };
 
 struct ScriptStep {
@@ -27,6 +28,14 @@ struct ScriptStep {
   WaitCondition condition = WaitCondition::Subclass;  // WaitFor only, with:
   long number = 0;
   long timeoutMs = 0;
+};
+
+// The answer to a plug-in's message box: for the first box with this caption ("*": any)
+// that no earlier entry answered.
+constexpr int kShowTheBox = 0;  // as a button: show the real box and record its answer
+struct MessageBoxAnswer {
+  std::string caption;
+  int button = kShowTheBox;
 };
 
 struct HostOptions {
@@ -42,11 +51,16 @@ struct HostOptions {
   long waitMs = 0;             // before the scripted steps run
   long exitAfterMs = -1;       // after the scripted steps; -1 keeps the window open
   long mainWindowAfterMs = 0;  // the main window is created this long after start-up
+  std::vector<MessageBoxAnswer> answers;
+  int answerFallback = kShowTheBox;  // for a box that no entry answers
   bool help = false;
 };
 
 // The usage text shown for /? and after a wrong command line.
 extern const char hostUsage[];
+
+// The name of a message-box answer for the report ("yes", "show", or the number).
+std::string ButtonName(int button);
 
 // Fills `options` from the arguments after the program name. Returns an empty text on
 // success, else what is wrong with the command line.

@@ -1,11 +1,12 @@
 // Everything one run of the stand-in holds: its options, report, plug-ins, windows and
-// the watch of the commands the plug-ins send. The main window reaches it through GWLP_USERDATA.
+// the watchers of what the plug-ins do. The main window reaches it through GWLP_USERDATA.
 #pragma once
 #include <windows.h>
 #include <vector>
 #include "command_watch.h"
 #include "ems_plugin.h"
 #include "host_options.h"
+#include "message_box_recorder.h"
 #include "report.h"
 
 // Where the scripted steps have got to; they run one after another inside the message
@@ -24,6 +25,7 @@ struct HostSession {
   std::string pluginsDir;
   Report report;
   CommandWatch commands{report};
+  MessageBoxRecorder messageBoxes{options, report};
   std::vector<EmsPlugin> plugins;
   HINSTANCE instance = nullptr;
   HWND mainWindow = nullptr;

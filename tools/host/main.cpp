@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
   session.commands.Install();
   if (!session.pluginsDir.empty())
     LoadPluginsFolder(session.pluginsDir, session.plugins, report);
+  for (EmsPlugin& plugin : session.plugins) session.messageBoxes.Watch(plugin.module, plugin.name);
   for (EmsPlugin& plugin : session.plugins) StartPlugin(plugin, session.user, report);
 
   if (RegisterMainWindowClass(session.instance))
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
     report.Error("the window classes cannot be registered (Windows error %lu)", GetLastError());
   // Also reached when the window could not be made: the plug-ins still get their finish.
   FinishAllPlugins(session);
+  session.messageBoxes.ReportUnused();
   UnloadPlugins(session.plugins, report);
   int exitCode = report.ErrorCount() == 0 ? 0 : 1;
   report.Line("host: exit code %d", exitCode);
