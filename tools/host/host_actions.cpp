@@ -73,6 +73,7 @@ const char* DescribeCondition(const ScriptStep& step, char* text, size_t size) {
     case WaitCondition::Subclass: snprintf(text, size, "subclass"); break;
     case WaitCondition::Command: snprintf(text, size, "command=%lX", step.number); break;
     case WaitCondition::MessageBoxes: snprintf(text, size, "msgboxes=%ld", step.number); break;
+    case WaitCondition::Dialogs: snprintf(text, size, "dialogs"); break;
   }
   return text;
 }
@@ -82,6 +83,7 @@ bool ConditionHolds(const HostSession& session, const ScriptStep& step) {
     case WaitCondition::Subclass: return MainWindowSubclassed(session);
     case WaitCondition::Command: return session.commands.Seen(static_cast<unsigned>(step.number));
     case WaitCondition::MessageBoxes: return session.messageBoxes.AnsweredCount() >= step.number;
+    case WaitCondition::Dialogs: return session.dialogs.Done();
   }
   return false;
 }

@@ -21,13 +21,19 @@ const char hostUsage[] =
     "                         buttons: ok cancel abort retry ignore yes no try continue, a\r\n"
     "                         number, or show (show the real box and record its answer)\r\n"
     "  /answer-fallback <button>  for a box no /answer entry takes (default show)\r\n"
+    "  /dialog <caption>|<action>|...  wait for this dialog (class #32770) of the process,\r\n"
+    "                         act, and wait until it closes (repeatable, in order); actions:\r\n"
+    "                         pick=<line text> or pick=#<index> (first list box, with\r\n"
+    "                         LBN_SELCHANGE), set=<id>:<text>, press=<button name or id> (last);\r\n"
+    "                         \\t in a text stands for a tab\r\n"
+    "  /dialog-timeout <ms>   bound for each dialog to appear and to close (default 10000)\r\n"
     "Scripted steps, run in the order given once the main window exists:\r\n"
     "  /translate <in> <out>  ask each plug-in to translate file <in> into <out>\r\n"
     "  /config-dialog         open each plug-in's settings (ems_plugin_config)\r\n"
     "  /report-menu           report the menu bar\r\n"
     "  /wait-for <what> <ms>  wait (message loop running) until: subclass (the main window's\r\n"
     "                         procedure is replaced), command=<hex id> (posted or sent to it),\r\n"
-    "                         msgboxes=<n> (answered so far)\r\n"
+    "                         msgboxes=<n> (answered so far), dialogs (all /dialog done)\r\n"
     "  /close                 close the main window now\r\n"
     "  /addr <a>[|<b>[|<c>]]  one address record for translations: address and two optional\r\n"
     "                         texts; repeat in message order, the sender first\r\n"
@@ -48,6 +54,9 @@ const char hostUsage[] =
     "  menu at ...: <i>.<j> \"<text>\"|separator id 0x<id> state 0x<MFS_ flags>\r\n"
     "  msgbox <n>: owner <window class in quotes>|none caption \"...\" text \"...\" flags 0x<v>\r\n"
     "  msgbox <n>: answered <button> (<id>) by script|by fallback|on the shown box\r\n"
+    "  dialog <n>: found \"<caption>\" | list line <i> \"<text>\" [selected] |\r\n"
+    "  dialog <n>: picked line <i> \"<text>\" | set item <id> \"<text>\" |\r\n"
+    "  dialog <n>: item <id> <class> \"<text>\" | pressed <id> | closed\r\n"
     "  script: wait-for <what> met at +<t> ms\r\n"
     "Exit code: 0 done, 1 an error was reported (\"error: \" lines), 2 wrong command line.\r\n";
 
@@ -102,9 +111,80 @@ std::string ParseAnswer(const std::string& text, MessageBoxAnswer& answer) {
   return std::string();
 }
 
+// The two characters \t stand for a tab (list lines hold tabs; command lines rarely can).
+std::string WithTabs(const std::string& text) {
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 't') {
+      result += '\t';
+      ++i;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+std::string ParseDialogAction(const std::string& text, DialogAction& action) {
+  size_t equals = text.find('=');
+  std::string kind = text.substr(0, equals);
+  std::string value = equals == std::string::npos ? std::string() : text.substr(equals + 1);
+  if (equals != std::string::npos && kind == "pick") {
+    action.kind = DialogAction::PickLine;
+    if (value.size() > 1 && value[0] == '#')
+      return ParseNumber(value.c_str() + 1, 0, 32767, action.index)
+                 ? std::string()
+                 : "/dialog: pick=#<index> needs a line number, not \"" + value + "\"";
+    action.text = WithTabs(value);
+    return std::string();
+  }
+  if (equals != std::string::npos && kind == "set") {
+    action.kind = DialogAction::SetItem;
+    size_t colon = value.find(':');
+    if (colon == std::string::npos ||
+        !ParseNumber(value.substr(0, colon).c_str(), 0, 65535, action.id))
+      return "/dialog: set needs <id>:<text>, not \"" + value + "\"";
+    action.text = WithTabs(value.substr(colon + 1));
+    return std::string();
+  }
+  if (equals != std::string::npos && kind == "press") {
+    action.kind = DialogAction::Press;
+    int button = 0;
+    if (!ParseButton(value, button) || button == kShowTheBox)
+      return "/dialog: press needs a button name or id, not \"" + value + "\"";
+    action.id = button;
+    return std::string();
+  }
+  return "/dialog: unknown action \"" + text + "\" (pick=, set= or press=)";
+}
+
+// "<caption>|<action>|...|press=<button>".
+std::string ParseDialog(const std::string& text, DialogScript& dialog) {
+  size_t start = text.find('|');
+  dialog.caption = text.substr(0, start);
+  if (dialog.caption.empty()) return "/dialog needs a caption before the first '|'";
+  while (start != std::string::npos) {
+    size_t end = text.find('|', start + 1);
+    DialogAction action;
+    std::string error = ParseDialogAction(
+        text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1),
+        action);
+    if (!error.empty()) return error;
+    if (!dialog.actions.empty() && dialog.actions.back().kind == DialogAction::Press)
+      return "/dialog: press= must be the last action";
+    dialog.actions.push_back(action);
+    start = end;
+  }
+  if (dialog.actions.empty() || dialog.actions.back().kind != DialogAction::Press)
+    return "/dialog \"" + dialog.caption + "\" needs press=<button> as its last action";
+  return std::string();
+}
+
 std::string ParseWaitCondition(const std::string& text, ScriptStep& step) {
   if (text == "subclass") {
     step.condition = WaitCondition::Subclass;
+  } else if (text == "dialogs") {
+    step.condition = WaitCondition::Dialogs;
   } else if (text.compare(0, 8, "command=") == 0) {
     step.condition = WaitCondition::Command;
     char* end = nullptr;
@@ -117,7 +197,7 @@ std::string ParseWaitCondition(const std::string& text, ScriptStep& step) {
       return "/wait-for msgboxes=<n> needs a count from 1 to 1000, not \"" + text + "\"";
   } else {
     return "/wait-for: unknown condition \"" + text +
-           "\" (subclass, command=<id>, msgboxes=<n>)";
+           "\" (subclass, command=<id>, msgboxes=<n>, dialogs)";
   }
   return std::string();
 }
@@ -213,6 +293,16 @@ std::string ParseHostOptions(int argc, const char* const* argv, HostOptions& opt
       if (!(error = needs(1, "a button")).empty()) return error;
       if (!ParseButton(argv[++i], options.answerFallback))
         return std::string("/answer-fallback: unknown button \"") + argv[i] + "\"";
+    } else if (IsOption(argument, "dialog")) {
+      if (!(error = needs(1, "<caption>|<action>|...")).empty()) return error;
+      DialogScript dialog;
+      if (!(error = ParseDialog(argv[++i], dialog)).empty()) return error;
+      options.dialogs.push_back(dialog);
+    } else if (IsOption(argument, "dialog-timeout")) {
+      if (!(error = needs(1, "milliseconds")).empty()) return error;
+      if (!ParseNumber(argv[++i], 1, 600000, options.dialogTimeoutMs))
+        return std::string("/dialog-timeout needs milliseconds from 1 to 600000, not \"") +
+               argv[i] + "\"";
     } else if (IsOption(argument, "report-menu")) {
       options.steps.push_back({ScriptAction::ReportMenu, std::string(), std::string()});
     } else if (IsOption(argument, "close")) {

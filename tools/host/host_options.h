@@ -19,6 +19,7 @@ enum class WaitCondition {
   Subclass,      // the main window's procedure is not the stand-in's own
   Command,       // a WM_COMMAND with `number` as its id was posted or sent to the main window
   MessageBoxes,  // `number` message boxes of plug-ins have been recorded
+  Dialogs,       // the dialog answerer has done all its entries
 };
 
 struct ScriptStep {
@@ -38,6 +39,21 @@ struct MessageBoxAnswer {
   int button = kShowTheBox;
 };
 
+// One action of the dialog answerer on a dialog it has found.
+struct DialogAction {
+  enum Kind { PickLine, SetItem, Press } kind = Press;
+  std::string text;  // PickLine: the line's text; SetItem: the new text
+  long index = -1;   // PickLine by position (text unused)
+  long id = 0;       // SetItem: the control; Press: the button
+};
+
+// A dialog to wait for (visible, of this process, class "#32770", exact caption) and what
+// to do with it; the last action is the press that closes it.
+struct DialogScript {
+  std::string caption;
+  std::vector<DialogAction> actions;
+};
+
 struct HostOptions {
   std::string pluginsDir;  // empty: the Plugins folder beside EUDORA.EXE
   std::string configDir;   // empty: the plug-ins folder, as Eudora does
@@ -53,6 +69,8 @@ struct HostOptions {
   long mainWindowAfterMs = 0;  // the main window is created this long after start-up
   std::vector<MessageBoxAnswer> answers;
   int answerFallback = kShowTheBox;  // for a box that no entry answers
+  std::vector<DialogScript> dialogs;
+  long dialogTimeoutMs = 10000;  // for each dialog to appear, and to close after the press
   bool help = false;
 };
 

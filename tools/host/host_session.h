@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <vector>
 #include "command_watch.h"
+#include "dialog_answerer.h"
 #include "ems_plugin.h"
 #include "host_options.h"
 #include "message_box_recorder.h"
@@ -26,6 +27,7 @@ struct HostSession {
   Report report;
   CommandWatch commands{report};
   MessageBoxRecorder messageBoxes{options, report};
+  DialogAnswerer dialogs{options, report};
   std::vector<EmsPlugin> plugins;
   HINSTANCE instance = nullptr;
   HWND mainWindow = nullptr;

@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
     report.Error("the configuration folder does not exist");
 
   session.commands.Install();
+  // Dialogs may come as early as ems_plugin_init.
+  session.dialogs.Start();
   if (!session.pluginsDir.empty())
     LoadPluginsFolder(session.pluginsDir, session.plugins, report);
   for (EmsPlugin& plugin : session.plugins) session.messageBoxes.Watch(plugin.module, plugin.name);
@@ -111,6 +113,7 @@ int main(int argc, char** argv) {
     report.Error("the window classes cannot be registered (Windows error %lu)", GetLastError());
   // Also reached when the window could not be made: the plug-ins still get their finish.
   FinishAllPlugins(session);
+  session.dialogs.Stop();
   session.messageBoxes.ReportUnused();
   UnloadPlugins(session.plugins, report);
   int exitCode = report.ErrorCount() == 0 ? 0 : 1;
