@@ -8,6 +8,7 @@
 #include "dialog_template.h"
 #include "host/dlg_mod_list.h"
 #include "host/mif.h"
+#include "host/module_choice.h"
 #include "host/module_definition.h"
 #include "resources/resource_ids.h"
 #include "ui/messages.h"
@@ -150,6 +151,36 @@ TEST_F(DlgModList, OkTakesTheSelectedRowCancelNone) {
     if (c.chosen >= 0 && moduleTableReader.MoveTo(c.chosen)) expected = moduleTableReader.CurrentRecord();
     EXPECT_EQ(dialog.chosenRecord, expected);
   }
+}
+
+TEST_F(DlgModList, EmptyTableListsNothingAndOkGives8) {
+  const BYTE end[] = {0, 0};
+  ASSERT_TRUE(moduleTableReader.Use(end, sizeof end));
+  // Through the whole choice, with a host of this process (this program's own version block
+  // names the plug-in, which no row matches).
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "EudoraMainWindow";
+  ASSERT_TRUE(RegisterClassA(&windowClass));
+  hostMainWindow = CreateWindowExA(0, "EudoraMainWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                   nullptr, windowClass.hInstance, nullptr);
+  Shown shown;
+  RobotAnswer answer = robot::Expect(kCaption, [&](HWND window, robot::Seen& seen) {
+    shown = Read(window);
+    robot::Press(window, IDOK);
+    seen.closed = robot::WaitClosed(window);
+  });
+  EXPECT_EQ(ChooseModuleDefinition(), IDS_INIT_FAILED);
+  answer.Wait();
+  EXPECT_TRUE(answer.ok()) << answer.error();
+  EXPECT_TRUE(shown.lines.empty());
+  EXPECT_EQ(shown.selected, LB_ERR);
+  EXPECT_EQ(mailerIfc, nullptr);
+  ReleaseModuleDefinitions();
+  DestroyWindow(hostMainWindow);
+  hostMainWindow = nullptr;
+  moduleTableReader.Load(IDR_MODULE_TABLE);
 }
 
 TEST(DlgModListTemplate, MatchesTheControlTable) {
