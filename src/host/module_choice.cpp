@@ -115,14 +115,16 @@ int ChooseModuleDefinition() {
 }
 
 void SaveModuleDefinitions() {
-  if (!programInformation || !programInformation->modified) return;
+  if (!programInformation) return;
+  // A choice made in the dialog is offered even when the INI file knows the host already
+  // (its remembered row was of no use): otherwise the dialog would come back at every start.
   if (selectedDefinition && selectedDefinition->modified) {
     if (ShowMessageId(nullptr, IDS_SAVE_MODDEF, MB_YESNO) != IDYES) return;
     selectedDefinition->WriteIni(kSectionSelectedModDefinition, iniPath);
     programInformation->WriteIni(kSectionModuleDefinition, iniPath);
     return;
   }
-  programInformation->WriteIni(kSectionModuleDefinition, iniPath);
+  if (programInformation->modified) programInformation->WriteIni(kSectionModuleDefinition, iniPath);
 }
 
 void ReleaseModuleDefinitions() {

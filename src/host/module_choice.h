@@ -26,9 +26,9 @@ extern const char kKeyMailerInformationId[];
 // the message to show: 8 (no usable definition) or 43 (out of memory).
 int ChooseModuleDefinition();
 
-// At shutdown: writes the program information when it differs from what the INI file holds;
-// after a choice in the dialog asks first (message 88) and on Yes writes the selected
-// definition too.
+// At shutdown: after a choice in the dialog asks (message 88) and on Yes writes the selected
+// definition and the program information; otherwise writes the program information when it
+// differs from what the INI file holds.
 void SaveModuleDefinitions();
 
 // Deletes the interface object and both definitions and clears their pointers.

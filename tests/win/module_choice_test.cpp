@@ -248,3 +248,32 @@ TEST_F(ModuleChoice, OverlongAndGarbageIniValuesAreHarmless) {
     ReleaseModuleDefinitions();
   }
 }
+
+// A host the INI file knows, whose remembered row is no use (the table changed, or the row
+// names nothing): the choice made in the dialog is offered for saving, and with Yes the
+// next start takes it without asking.
+TEST_F(ModuleChoice, DialogChoiceForAKnownHostIsRemembered) {
+  FakeHost host("unknown");
+  const std::string known = "[ModuleDefinition]\r\nClassName=EudoraMainWindow\r\nModName=EUDORA.EXE\r\n"
+                            "ProductName=Other Mailer\r\nProductVersion=2.1\r\n";
+  const std::string selection = "[SelectedModDefinition]\r\nProductName=Eudora Pro\r\nProductVersion=";
+  const std::string checksum = "[MailerInformation]\r\nMailerInformationID=";
+  struct Case {
+    const char* name;
+    std::string ini;
+  };
+  const Case cases[] = {
+      {"changed table", known + selection + "3.0.5\r\n" + checksum + "12345\r\n"},
+      {"remembered row names nothing", known + selection + "9.9\r\n" + checksum + kShippedChecksum + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(support::WriteFileBytes(ini_, c.ini));
+    ASSERT_EQ(Choose(host, Pick(0, IDOK)), 0);
+    Save(IDYES);
+    ReleaseModuleDefinitions();
+    ASSERT_EQ(Choose(host), 0);
+    EXPECT_STREQ(mailerIfc->ProductName, "Eudora Light");
+    ReleaseModuleDefinitions();
+  }
+}
