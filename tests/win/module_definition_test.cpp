@@ -29,6 +29,19 @@ int RowFor(const TModuleDefinition& definition) {
 
 }  // namespace
 
+TEST(ModuleTableResource, ThePluginCarriesTheGeneratedTable) {
+  HMODULE plugin = LoadLibraryExA(support::BesideProgram("Tavix32.dll").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(plugin, nullptr);
+  HRSRC found = FindResourceA(plugin, MAKEINTRESOURCEA(IDR_MODULE_TABLE),
+                              reinterpret_cast<LPCSTR>(RT_RCDATA));
+  ASSERT_NE(found, nullptr);
+  const auto* table = static_cast<const uint8_t*>(LockResource(LoadResource(plugin, found)));
+  // The checksum the native tests compute over the generated file.
+  EXPECT_EQ(ModuleTableChecksum(table, SizeofResource(plugin, found)), 0x9D12D3C4u);
+  FreeLibrary(plugin);
+}
+
 TEST(Identification, EachShippedRowThePrefixRuleAndLetterCase) {
   ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
   struct Case {
