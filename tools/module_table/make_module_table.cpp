@@ -21,14 +21,14 @@ const size_t kMaxText = 255;
 
 enum class Kind { Number, Numbers, Text, Texts };
 
-struct FieldSpec {
+struct FieldRule {
   const char* name;
   Kind kind;
   size_t count;  // for lists: the exact number of entries; 0 = one or more
 };
 
 // Every field of a row, by section and in record order.
-const FieldSpec kMainFields[] = {
+const FieldRule kMainFields[] = {
     {"MenuKeys", Kind::Numbers, 0},        {"MenuKeyIndex", Kind::Numbers, 5},
     {"Reserved1", Kind::Number, 1},        {"Reserved2", Kind::Number, 1},
     {"TextCommandId", Kind::Number, 1},    {"AddressCommandId", Kind::Number, 1},
@@ -36,12 +36,12 @@ const FieldSpec kMainFields[] = {
     {"ProductName", Kind::Text, 1},        {"ProductVersion", Kind::Text, 1},
     {"ControlBarClass", Kind::Text, 1},
 };
-const FieldSpec kComposeFields[] = {
+const FieldRule kComposeFields[] = {
     {"Reserved3", Kind::Number, 1},         {"HeaderFieldIds", Kind::Numbers, 6},
     {"BodyPaneId", Kind::Number, 1},        {"HeaderDialogClass", Kind::Text, 1},
     {"HeaderFieldClasses", Kind::Texts, 6}, {"BodyClass", Kind::Text, 1},
 };
-const FieldSpec kViewFields[] = {
+const FieldRule kViewFields[] = {
     {"ViewId", Kind::Number, 1},
     {"Reserved4", Kind::Number, 1},
     {"ViewClass", Kind::Text, 1},
@@ -49,7 +49,7 @@ const FieldSpec kViewFields[] = {
 };
 
 struct Section {
-  const FieldSpec* fields;
+  const FieldRule* fields;
   size_t count;
 };
 const Section kSections[] = {
@@ -80,7 +80,7 @@ struct Refusal {
   throw Refusal{text.str()};
 }
 
-const FieldSpec* FindSpec(const std::string& name) {
+const FieldRule* FindRule(const std::string& name) {
   for (const Section& section : kSections)
     for (size_t i = 0; i < section.count; ++i)
       if (name == section.fields[i].name) return &section.fields[i];
@@ -112,12 +112,12 @@ uint16_t ParseNumber(const std::string& word, const std::string& file, int line,
   return static_cast<uint16_t>(value);
 }
 
-Value ParseValue(const FieldSpec& spec, const std::string& text, const std::string& file,
+Value ParseValue(const FieldRule& rule, const std::string& text, const std::string& file,
                  int line) {
   Value value;
   value.line = line;
-  const std::string field = spec.name;
-  if (spec.kind == Kind::Number || spec.kind == Kind::Numbers) {
+  const std::string field = rule.name;
+  if (rule.kind == Kind::Number || rule.kind == Kind::Numbers) {
     std::istringstream words(text);
     std::string word;
     while (words >> word) value.numbers.push_back(ParseNumber(word, file, line, field));
@@ -140,7 +140,7 @@ Value ParseValue(const FieldSpec& spec, const std::string& text, const std::stri
     }
   }
   const size_t got = value.numbers.size() + value.texts.size();
-  const size_t wanted = spec.count;
+  const size_t wanted = rule.count;
   if ((wanted == 0 && got == 0) || (wanted != 0 && got != wanted)) {
     Refuse(file, line, field + ": " + std::to_string(got) + " values, " +
                            (wanted ? "expected " + std::to_string(wanted) : "expected at least 1"));
@@ -166,11 +166,11 @@ std::vector<Row> ReadSource(const std::string& file) {
     if (equals == std::string::npos) Refuse(file, line, "expected \"Name = value\" or \"[Row]\"");
     if (rows.empty()) Refuse(file, line, "a field before the first \"[Row]\"");
     const std::string name = Trim(content.substr(0, equals));
-    const FieldSpec* spec = FindSpec(name);
-    if (!spec) Refuse(file, line, "unknown field '" + name + "'");
+    const FieldRule* rule = FindRule(name);
+    if (!rule) Refuse(file, line, "unknown field '" + name + "'");
     Row& row = rows.back();
     if (row.fields.count(name)) Refuse(file, line, "field '" + name + "' given twice in this row");
-    row.fields[name] = ParseValue(*spec, Trim(content.substr(equals + 1)), file, line);
+    row.fields[name] = ParseValue(*rule, Trim(content.substr(equals + 1)), file, line);
   }
   if (rows.empty()) Refuse(file, line, "no rows");
   return rows;
@@ -215,9 +215,9 @@ void PutWord(std::vector<uint8_t>& out, uint16_t word) {
 std::vector<uint8_t> SectionBody(const Row& row, const Section& section) {
   std::vector<uint8_t> body;
   for (size_t i = 0; i < section.count; ++i) {
-    const FieldSpec& spec = section.fields[i];
-    const Value& value = row.fields.at(spec.name);
-    if (spec.kind == Kind::Numbers && spec.count == 0)
+    const FieldRule& rule = section.fields[i];
+    const Value& value = row.fields.at(rule.name);
+    if (rule.kind == Kind::Numbers && rule.count == 0)
       PutWord(body, static_cast<uint16_t>(value.numbers.size()));
     for (uint16_t number : value.numbers) PutWord(body, number);
     for (const std::string& text : value.texts) {
