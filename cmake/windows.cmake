@@ -15,9 +15,14 @@ list(FILTER TAVIX_WIN_SOURCES EXCLUDE REGEX "/plugin/dll_main\\.cpp$")
 add_library(tavix_win OBJECT ${TAVIX_WIN_SOURCES})
 target_include_directories(tavix_win PUBLIC ${TAVIX_SRC})
 
+# The module-definition table is generated into MODULE_TABLE_DIR, which the resource
+# compiler searches for the files a script names.
+add_subdirectory(tools/module_table)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${MODULE_TABLE_DIR}")
+
 set(TAVIX_RC ${TAVIX_SRC}/resources/tavix.rc)
 set_source_files_properties(${TAVIX_RC} PROPERTIES
-  OBJECT_DEPENDS "${TAVIX_SRC}/resources/tavix131.ico;${TAVIX_SRC}/resources/tavix133.ico")
+  OBJECT_DEPENDS "${TAVIX_SRC}/resources/tavix131.ico;${TAVIX_SRC}/resources/tavix133.ico;${MODULE_TABLE_BINARY}")
 
 add_library(Tavix32 SHARED
   ${TAVIX_SRC}/plugin/dll_main.cpp
@@ -28,6 +33,7 @@ set_target_properties(Tavix32 PROPERTIES PREFIX "" OUTPUT_NAME Tavix32 SUFFIX ".
 target_include_directories(Tavix32 PRIVATE ${TAVIX_SRC})
 target_link_options(Tavix32 PRIVATE ${TAVIX_STATIC_LINK} -Wl,--enable-stdcall-fixup)
 target_link_libraries(Tavix32 PRIVATE tavix_core ${TAVIX_WIN_LIBS})
+add_dependencies(Tavix32 module_table)
 
 add_subdirectory(tools/pgp)
 add_subdirectory(tools/host)
