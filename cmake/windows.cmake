@@ -30,6 +30,7 @@ target_link_options(Tavix32 PRIVATE ${TAVIX_STATIC_LINK} -Wl,--enable-stdcall-fi
 target_link_libraries(Tavix32 PRIVATE tavix_core ${TAVIX_WIN_LIBS})
 
 add_subdirectory(tools/pgp)
+add_subdirectory(tools/pgp2gpg)
 add_subdirectory(tools/host)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
