@@ -124,170 +124,118 @@ TEST(Pgp2gpgArguments, CommandLinesOutsideTheGrammarAreRefused) {
   }
 }
 
+// Status lines written as "KEYWORD rest|KEYWORD rest", each one complete.
+std::string StatusText(const std::string& compact) {
+  std::string text;
+  size_t start = 0;
+  for (size_t end; (end = compact.find('|', start)) != std::string::npos; start = end + 1) {
+    text += "[GNUPG:] " + compact.substr(start, end - start) + "\n";
+  }
+  return text + "[GNUPG:] " + compact.substr(start) + "\n";
+}
+
 TEST(Pgp2gpgVerdict, StatusLinesDecide) {
   struct Case {
     const char* what;
     const char* argumentText;
-    const char* status;
+    const char* status;  // compact, see StatusText
     unsigned gpgExit;
     int exitCode;
   } cases[] = {
       {"decrypted", " TAVIX.asc",
-       "[GNUPG:] ENC_TO 19174AEE6D48CFB5 1 0\n"
-       "[GNUPG:] BEGIN_DECRYPTION\n"
-       "[GNUPG:] PLAINTEXT 74 0 TAVIX\n"
-       "[GNUPG:] DECRYPTION_OKAY\n"
-       "[GNUPG:] GOODMDC\n"
-       "[GNUPG:] END_DECRYPTION\n",
-       0, kExitOk},
-      {"decrypted, lines ended by CR LF", " TAVIX.asc",
-       "[GNUPG:] BEGIN_DECRYPTION\r\n"
-       "[GNUPG:] PLAINTEXT 74 0 TAVIX\r\n"
-       "[GNUPG:] DECRYPTION_OKAY\r\n",
-       0, kExitOk},
-      {"good clearsigned text", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 74 0 \n"
-       "[GNUPG:] NEWSIG bob@example.test\n"
-       "[GNUPG:] GOODSIG 57F964EE865A85D5 Bob\n"
-       "[GNUPG:] VALIDSIG EF4F 2026-12-07\n"
-       "[GNUPG:] TRUST_UNDEFINED 0 pgp\n",
-       0, kExitOk},
-      {"decrypted and signed", " TAVIX.asc",
-       "[GNUPG:] BEGIN_DECRYPTION\n"
-       "[GNUPG:] PLAINTEXT 62 0 TAVIX\n"
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] GOODSIG F496 Alice\n"
-       "[GNUPG:] DECRYPTION_OKAY\n",
-       0, kExitOk},
-      {"for one of two recipients", " TAVIX.asc",
-       "[GNUPG:] ENC_TO A 1 0\n"
-       "[GNUPG:] ENC_TO B 1 0\n"
-       "[GNUPG:] NO_SECKEY B\n"
-       "[GNUPG:] BEGIN_DECRYPTION\n"
-       "[GNUPG:] PLAINTEXT 62 0 \n[GNUPG:] DECRYPTION_OKAY\n",
-       0, kExitOk},
-      {"bad signature", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 74 0 \n"
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] BADSIG 57F9 Bob\n"
-       "[GNUPG:] FAILURE gpg-exit 33554433\n",
-       1, kExitBadSignature},
-      {"good, then a bad one", " TAVIX.asc",
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] GOODSIG 1 A\n"
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] BADSIG 2 B\n",
-       1, kExitBadSignature},
-      {"signature by an expired key", " TAVIX.asc",
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] EXPKEYSIG 1 A\n"
-       "[GNUPG:] VALIDSIG 1 2026\n",
-       0, kExitBadSignature},
-      {"signature by a revoked key", " TAVIX.asc",
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] REVKEYSIG 1 A\n"
-       "[GNUPG:] VALIDSIG 1 2026\n",
-       0, kExitBadSignature},
-      {"a signature begun, never judged", " TAVIX.asc",
-       "[GNUPG:] DECRYPTION_OKAY\n[GNUPG:] NEWSIG\n", 0, kExitBadSignature},
-      {"good signature, then unsigned text gpg refuses", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 74 0 \n"
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] GOODSIG 57F9 Bob\n"
-       "[GNUPG:] VALIDSIG EF4F\n"
-       "[GNUPG:] ERROR proc_pkt.plaintext 89_BAD_DATA\n",
-       2, kExitBadSignature},
-      {"good signature but gpg failed", " TAVIX.asc", "[GNUPG:] NEWSIG\n[GNUPG:] GOODSIG 1 A\n", 2,
-       kExitBadSignature},
-      {"two texts in one message", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 62 0 a\n"
-       "[GNUPG:] PLAINTEXT 62 0 b\n"
-       "[GNUPG:] DECRYPTION_OKAY\n",
-       0, kExitDecryptionFailed},
-      {"signer's key missing", " TAVIX.asc",
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] ERRSIG 57F9 1 10 01 1796 9 EF4F\n"
-       "[GNUPG:] NO_PUBKEY 57F9\n",
-       2, kExitKeyMissing},
-      {"signature that cannot be checked", " TAVIX.asc",
-       "[GNUPG:] NEWSIG\n[GNUPG:] ERRSIG 57F9 1 99 01 1796 4 -\n", 2, kExitBadSignature},
-      {"no passphrase for the secret key", " TAVIX.asc",
-       "[GNUPG:] ENC_TO FC0A 1 0\n"
-       "[GNUPG:] ERROR pkdecrypt_failed 67108949\n"
-       "[GNUPG:] BEGIN_DECRYPTION\n"
-       "[GNUPG:] DECRYPTION_FAILED\n[GNUPG:] END_DECRYPTION\n",
-       2, kExitDecryptionFailed},
-      {"for nobody in the ring", " TAVIX.asc",
-       "[GNUPG:] ENC_TO A 1 0\n"
-       "[GNUPG:] NO_SECKEY A\n"
-       "[GNUPG:] ENC_TO B 1 0\n"
-       "[GNUPG:] NO_SECKEY B\n"
-       "[GNUPG:] BEGIN_DECRYPTION\n[GNUPG:] DECRYPTION_FAILED\n",
-       2, kExitKeyMissing},
-      {"failed despite an okay", " TAVIX.asc",
-       "[GNUPG:] DECRYPTION_OKAY\n[GNUPG:] DECRYPTION_FAILED\n", 2, kExitDecryptionFailed},
-      {"decryption begun, never okay", " TAVIX.asc",
-       "[GNUPG:] BEGIN_DECRYPTION\n[GNUPG:] PLAINTEXT 62 0 \n", 0, kExitDecryptionFailed},
-      {"no OpenPGP data", " TAVIX.asc",
-       "[GNUPG:] NODATA 1\n"
-       "[GNUPG:] NODATA 2\n"
-       "[GNUPG:] FAILURE decrypt 42\n",
-       2, kExitNoPgpData},
-      {"neither encrypted nor signed", " TAVIX.asc", "[GNUPG:] PLAINTEXT 62 0 \n", 0,
-       kExitNoPgpData},
-      {"verdicts outside status lines are not seen", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 74 0 \n"
-       "gpg: Good signature from \"Bob\"\n"
-       "GOODSIG 1 Bob\n"
-       " x [GNUPG:] GOODSIG 1 Bob\n"
-       "[GNUPG:]GOODSIG 1 Bob\n",
-       0, kExitNoPgpData},
-      {"a last line without its line feed is not seen", " TAVIX.asc",
-       "[GNUPG:] PLAINTEXT 74 0 \n"
-       "[GNUPG:] NEWSIG\n"
-       "[GNUPG:] GOODSIG 1 Bob",
-       0, kExitBadSignature},
-
-      {"encrypted", "-aetw TAVIX alice", "[GNUPG:] BEGIN_ENCRYPTION 2 9\n[GNUPG:] END_ENCRYPTION\n",
-       0, kExitOk},
-      {"unknown recipient", "-aetw TAVIX nobody",
-       "[GNUPG:] INV_RECP 1 nobody\n[GNUPG:] FAILURE encrypt 9\n", 2, kExitKeyMissing},
-      {"recipient key not valid", "-aetw TAVIX dave", "[GNUPG:] INV_RECP 10 dave\n", 2,
-       kExitKeyMissing},
-      {"encryption never ended", "-aetw TAVIX alice", "[GNUPG:] BEGIN_ENCRYPTION 2 9\n", 0,
-       kExitGpgFailed},
-      {"encrypted but gpg failed", "-aetw TAVIX alice", "[GNUPG:] END_ENCRYPTION\n", 2,
-       kExitGpgFailed},
-      {"clearsigned", "-ast +clearsig=on TAVIX",
-       "[GNUPG:] BEGIN_SIGNING H10\n"
-       "[GNUPG:] SIG_CREATED C 1 10 01 1 EF\n",
-       0, kExitOk},
-      {"no passphrase for signing", "-ast +clearsig=on TAVIX -u carol",
-       "[GNUPG:] BEGIN_SIGNING H10\n"
-       "[GNUPG:] FAILURE sign 67108949\n",
-       2, kExitSigningFailed},
-      {"encrypted, signature missing", "-aestw TAVIX bob", "[GNUPG:] END_ENCRYPTION\n", 0,
-       kExitSigningFailed},
-      {"a made-up SIG_CREATED is not seen", "-ast +clearsig=on TAVIX",
-       "SIG_CREATED C 1 10 01 1 EF\n", 0, kExitSigningFailed},
-      {"unusable signing key", "-ast +clearsig=on TAVIX -u x", "[GNUPG:] INV_SGNR 9 x\n", 2,
-       kExitKeyMissing},
-
-      {"key added", "-ka TAVIX.asc", "[GNUPG:] IMPORT_OK 1 EF4F\n[GNUPG:] IMPORT_RES 1 0 1\n", 0,
+       "ENC_TO 1917 1 0|BEGIN_DECRYPTION|PLAINTEXT 74 0 TAVIX|DECRYPTION_OKAY|END_DECRYPTION", 0,
        kExitOk},
-      {"key already there", "-ka TAVIX.asc", "[GNUPG:] IMPORT_OK 0 EF4F\n", 0, kExitOk},
-      {"no key in the file", "-ka TAVIX.asc", "[GNUPG:] NODATA 1\n[GNUPG:] IMPORT_RES 0 0 0\n", 2,
-       kExitNoPgpData},
-      {"key refused", "-ka TAVIX.asc", "[GNUPG:] IMPORT_PROBLEM 1 EF4F\n", 2, kExitKeyImportFailed},
-      {"one of two keys refused", "-ka TAVIX.asc",
-       "[GNUPG:] IMPORT_OK 1 A\n[GNUPG:] IMPORT_PROBLEM 1 B\n", 2, kExitKeyImportFailed},
+      {"good clearsigned text", " TAVIX.asc",
+       "PLAINTEXT 74 0 |NEWSIG bob@x|GOODSIG 57F9 Bob|VALIDSIG EF4F|TRUST_UNDEFINED 0 pgp", 0,
+       kExitOk},
+      {"decrypted and signed", " TAVIX.asc",
+       "BEGIN_DECRYPTION|PLAINTEXT 62 0 T|NEWSIG|GOODSIG F496 Alice|DECRYPTION_OKAY", 0, kExitOk},
+      {"for one of two recipients", " TAVIX.asc",
+       "ENC_TO A 1 0|ENC_TO B 1 0|NO_SECKEY B|BEGIN_DECRYPTION|DECRYPTION_OKAY", 0, kExitOk},
+      {"bad signature", " TAVIX.asc", "NEWSIG|BADSIG 57F9 Bob|FAILURE gpg-exit 33554433", 1,
+       kExitBadSignature},
+      {"good, then a bad one", " TAVIX.asc", "NEWSIG|GOODSIG 1 A|NEWSIG|BADSIG 2 B", 1,
+       kExitBadSignature},
+      {"signature by an expired key", " TAVIX.asc", "NEWSIG|EXPKEYSIG 1 A|VALIDSIG 1", 0,
+       kExitBadSignature},
+      {"signature by a revoked key", " TAVIX.asc", "NEWSIG|REVKEYSIG 1 A|VALIDSIG 1", 0,
+       kExitBadSignature},
+      {"a signature begun, never judged", " TAVIX.asc", "DECRYPTION_OKAY|NEWSIG", 0,
+       kExitBadSignature},
+      {"good signature, then unsigned text gpg refuses", " TAVIX.asc",
+       "PLAINTEXT 74 0 |NEWSIG|GOODSIG 57F9 Bob|ERROR proc_pkt.plaintext 89_BAD_DATA", 2,
+       kExitBadSignature},
+      {"good signature but gpg failed", " TAVIX.asc", "NEWSIG|GOODSIG 1 A", 2, kExitBadSignature},
+      {"two texts in one message", " TAVIX.asc",
+       "PLAINTEXT 62 0 a|PLAINTEXT 62 0 b|DECRYPTION_OKAY", 0, kExitDecryptionFailed},
+      {"signer's key missing", " TAVIX.asc",
+       "NEWSIG|ERRSIG 57F9 1 10 01 1796 9 EF4F|NO_PUBKEY 57F9", 2, kExitKeyMissing},
+      {"signature that cannot be checked", " TAVIX.asc", "NEWSIG|ERRSIG 57F9 1 99 01 1796 4 -", 2,
+       kExitBadSignature},
+      {"no passphrase for the secret key", " TAVIX.asc",
+       "ENC_TO FC0A 1 0|ERROR pkdecrypt_failed 67108949|BEGIN_DECRYPTION|DECRYPTION_FAILED", 2,
+       kExitDecryptionFailed},
+      {"for nobody in the ring", " TAVIX.asc",
+       "ENC_TO A 1 0|NO_SECKEY A|ENC_TO B 1 0|NO_SECKEY B|BEGIN_DECRYPTION|DECRYPTION_FAILED", 2,
+       kExitKeyMissing},
+      {"failed despite an okay", " TAVIX.asc", "DECRYPTION_OKAY|DECRYPTION_FAILED", 2,
+       kExitDecryptionFailed},
+      {"decryption begun, never okay", " TAVIX.asc", "BEGIN_DECRYPTION|PLAINTEXT 62 0 ", 0,
+       kExitDecryptionFailed},
+      {"no OpenPGP data", " TAVIX.asc", "NODATA 1|NODATA 2|FAILURE decrypt 42", 2, kExitNoPgpData},
+      {"neither encrypted nor signed", " TAVIX.asc", "PLAINTEXT 62 0 ", 0, kExitNoPgpData},
+
+      {"encrypted", "-aetw TAVIX alice", "BEGIN_ENCRYPTION 2 9|END_ENCRYPTION", 0, kExitOk},
+      {"unknown recipient", "-aetw TAVIX nobody", "INV_RECP 1 nobody|FAILURE encrypt 9", 2,
+       kExitKeyMissing},
+      {"recipient key not valid", "-aetw TAVIX dave", "INV_RECP 10 dave", 2, kExitKeyMissing},
+      {"encryption never ended", "-aetw TAVIX alice", "BEGIN_ENCRYPTION 2 9", 0, kExitGpgFailed},
+      {"encrypted but gpg failed", "-aetw TAVIX alice", "END_ENCRYPTION", 2, kExitGpgFailed},
+      {"clearsigned", "-ast +clearsig=on TAVIX", "BEGIN_SIGNING H10|SIG_CREATED C 1 10 01 1 EF", 0,
+       kExitOk},
+      {"no passphrase for signing", "-ast +clearsig=on TAVIX -u carol",
+       "BEGIN_SIGNING H10|FAILURE sign 67108949", 2, kExitSigningFailed},
+      {"encrypted, signature missing", "-aestw TAVIX bob", "END_ENCRYPTION", 0, kExitSigningFailed},
+      {"unusable signing key", "-ast +clearsig=on TAVIX -u x", "INV_SGNR 9 x", 2, kExitKeyMissing},
+
+      {"key added", "-ka TAVIX.asc", "IMPORT_OK 1 EF4F|IMPORT_RES 1 0 1", 0, kExitOk},
+      {"key already there", "-ka TAVIX.asc", "IMPORT_OK 0 EF4F", 0, kExitOk},
+      {"no key in the file", "-ka TAVIX.asc", "NODATA 1|IMPORT_RES 0 0 0", 2, kExitNoPgpData},
+      {"key refused", "-ka TAVIX.asc", "IMPORT_PROBLEM 1 EF4F", 2, kExitKeyImportFailed},
+      {"one of two keys refused", "-ka TAVIX.asc", "IMPORT_OK 1 A|IMPORT_PROBLEM 1 B", 2,
+       kExitKeyImportFailed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Verdict verdict =
-        JudgeGpgRun(RequestFor(c.argumentText), ParseStatusLines(c.status), c.gpgExit);
+        JudgeGpgRun(RequestFor(c.argumentText), ParseStatusLines(StatusText(c.status)), c.gpgExit);
     EXPECT_EQ(verdict.exitCode, c.exitCode) << verdict.message;
     EXPECT_EQ(verdict.message.empty(), c.exitCode == kExitOk) << verdict.message;
+  }
+}
+
+TEST(Pgp2gpgVerdict, OnlyCompleteStatusLinesCount) {
+  struct Case {
+    const char* what;
+    const char* argumentText;
+    const char* status;  // as gpg writes it
+    int exitCode;
+  } cases[] = {
+      {"lines ended by CR LF", " TAVIX.asc",
+       "[GNUPG:] BEGIN_DECRYPTION\r\n[GNUPG:] DECRYPTION_OKAY\r\n", kExitOk},
+      {"verdicts outside status lines", " TAVIX.asc",
+       "[GNUPG:] PLAINTEXT 74 0 \ngpg: Good signature from \"Bob\"\nGOODSIG 1 Bob\n"
+       " x [GNUPG:] GOODSIG 1 Bob\n[GNUPG:]GOODSIG 1 Bob\n",
+       kExitNoPgpData},
+      {"a last line without its line feed", " TAVIX.asc", "[GNUPG:] NEWSIG\n[GNUPG:] GOODSIG 1 Bob",
+       kExitBadSignature},
+      {"a made-up SIG_CREATED", "-ast +clearsig=on TAVIX", "SIG_CREATED C 1 10 01 1 EF\n",
+       kExitSigningFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Verdict verdict = JudgeGpgRun(RequestFor(c.argumentText), ParseStatusLines(c.status), 0);
+    EXPECT_EQ(verdict.exitCode, c.exitCode) << verdict.message;
   }
 }
 
