@@ -2,6 +2,7 @@
 # fuzz targets and benchmarks.
 add_subdirectory(tools/pgp)
 add_subdirectory(tools/module_table)
+add_subdirectory(tools/pgp2gpg)
 add_subdirectory(tests/native)
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
   add_subdirectory(tests/fuzz)

@@ -36,6 +36,7 @@ target_link_libraries(Tavix32 PRIVATE tavix_core ${TAVIX_WIN_LIBS})
 add_dependencies(Tavix32 module_table)
 
 add_subdirectory(tools/pgp)
+add_subdirectory(tools/pgp2gpg)
 add_subdirectory(tools/host)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake make g++ wine64 fonts-wine xvfb xauth
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
+  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev gnupg)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

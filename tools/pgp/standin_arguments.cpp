@@ -86,6 +86,27 @@ bool ParseStandinArguments(const std::vector<std::string>& args, StandinArgument
   return true;
 }
 
+bool ResultPath(const StandinArguments& arguments, StandinMode mode, std::string& path,
+                std::string& error) {
+  if (arguments.hasOutputFile) {
+    path = arguments.outputFile;
+  } else if (mode == StandinMode::Encode) {
+    path = arguments.inputFile + (arguments.Has('a') ? ".asc" : ".pgp");
+  } else if (EndsWithIgnoringCase(arguments.inputFile, ".asc") ||
+             EndsWithIgnoringCase(arguments.inputFile, ".pgp")) {
+    path = arguments.inputFile.substr(0, arguments.inputFile.size() - 4);
+  } else {
+    error = "cannot name the result for \"" + arguments.inputFile +
+            "\" (no .asc or .pgp to take away); give it with -o";
+    return false;
+  }
+  if (path.empty() || EqualIgnoringCase(path, arguments.inputFile)) {
+    error = "the result file would replace the input file \"" + arguments.inputFile + "\"";
+    return false;
+  }
+  return true;
+}
+
 bool DetermineMode(const StandinArguments& parsed, StandinMode& mode, std::string& error) {
   error.clear();
   if (parsed.inputFile.empty()) {

@@ -38,4 +38,10 @@ bool ParseStandinArguments(const std::vector<std::string>& args, StandinArgument
 // False with a message for combinations the stand-in refuses.
 bool DetermineMode(const StandinArguments& parsed, StandinMode& mode, std::string& error);
 
+// The result file: -o, or the input name with ".asc" (a) or ".pgp" added when encoding, or
+// with ".asc" or ".pgp" taken away when decoding. False with a message when no name can be
+// formed or the result would replace the input. Not used for AddKey.
+bool ResultPath(const StandinArguments& arguments, StandinMode mode, std::string& path,
+                std::string& error);
+
 }  // namespace standin

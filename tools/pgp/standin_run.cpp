@@ -25,29 +25,6 @@ StandinResult& Fail(StandinResult& result, int code, const std::string& error) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The result file: -o, or the input name with ".asc" (armour) or ".pgp" added when encoding,
-// or with ".asc" or ".pgp" taken away when decoding.
-bool ResultPath(const StandinArguments& arguments, StandinMode mode, std::string& path,
-                std::string& error) {
-  if (arguments.hasOutputFile) {
-    path = arguments.outputFile;
-  } else if (mode == StandinMode::Encode) {
-    path = arguments.inputFile + (arguments.Has('a') ? ".asc" : ".pgp");
-  } else if (EndsWithIgnoringCase(arguments.inputFile, ".asc") ||
-             EndsWithIgnoringCase(arguments.inputFile, ".pgp")) {
-    path = arguments.inputFile.substr(0, arguments.inputFile.size() - 4);
-  } else {
-    error = "cannot name the result for " + Quoted(arguments.inputFile) +
-            " (no .asc or .pgp to take away); give it with -o";
-    return false;
-  }
-  if (path.empty() || EqualIgnoringCase(path, arguments.inputFile)) {
-    error = "the result file would replace the input file " + Quoted(arguments.inputFile);
-    return false;
-  }
-  return true;
-}
-
 StandinResult& Encode(const StandinArguments& arguments, const std::string& ringDirectory,
                       const std::string& input, StandinResult& result) {
   std::string signer;
