@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/pgp_arguments.h"
+#include "core/text_utils.h"
 #include "standin_command_line.h"
 #include "standin_files.h"
 #include "standin_key_ring.h"
@@ -32,8 +33,8 @@ StandinResult RunJob(uint16_t flags, const char* input, const char* recipients =
   PgpJob job = {};
   job.flags = flags;
   job.inputFile = input;
-  std::strcpy(job.recipients, recipients);
-  std::strcpy(job.signAs, signAs);
+  CopyText(job.recipients, sizeof job.recipients, recipients);
+  SetSignAs(job, signAs);
   StandinArguments parsed;
   std::string error;
   EXPECT_TRUE(BuildArguments(job, nullptr, nullptr) > 0 &&
