@@ -15,10 +15,8 @@ bool FileExists(const std::string& path);
 // The directory of this test program, with a trailing backslash, and a file in it.
 std::string ProgramDirectory();
 std::string BesideProgram(const std::string& name);
-// This process's current directory ("" when it does not fit MAX_PATH).
-std::string CurrentDirectory();
-// The temporary directory, with a trailing backslash.
-std::string TempDirectory();
+std::string CurrentDirectory();  // this process's; "" when it does not fit MAX_PATH
+std::string TempDirectory();     // with a trailing backslash
 // A new empty directory in the temporary directory named stem + process id + "-" + serial number
 // (an old one of that name is removed first); "" when it cannot be made.
 std::string MakeScratchDirectory(const std::string& stem);
