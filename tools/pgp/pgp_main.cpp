@@ -23,6 +23,9 @@ const DWORD kParentWaitLimitMs = 10000;
 // Longest time the delayed writer keeps the staged name while the result is still there.
 const DWORD kStagedNameLimitMs = 10000;
 const DWORD kPollMs = 50;
+// Starts of the delayed writer tried, 200 ms, 400 ms, ... apart.
+const int kStartAttempts = 5;
+const DWORD kStartRetryMs = 100;
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -107,10 +110,17 @@ bool StageDelayedResult(const std::string& resultPath, const std::string& bytes,
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
   ZeroMemory(&process, sizeof process);
-  if (command.empty() ||
-      !CreateProcessA(nullptr, commandBuffer.data(), nullptr, nullptr, FALSE,
-                      DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, selfDirectory.c_str(), &startup,
-                      &process)) {
+  // Wine now and then refuses a start on a loaded machine (a child that died while being set
+  // up: ERROR_INTERNAL_ERROR); a few more tries, growing apart, get past that.
+  bool started = false;
+  for (int attempt = 0; !command.empty() && !started && attempt < kStartAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kStartRetryMs << attempt);
+    started = CreateProcessA(nullptr, commandBuffer.data(), nullptr, nullptr, FALSE,
+                             DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, selfDirectory.c_str(), &startup,
+                             &process) != FALSE;
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!started) {
     std::fprintf(stderr, "pgp stand-in: cannot start the delayed writer (error %lu)\n",
                  static_cast<unsigned long>(GetLastError()));
     WipeAndRemoveFile(staged);
