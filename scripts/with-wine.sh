@@ -19,7 +19,7 @@ xvfb_pid=$!
 cleanup() {
   "$server" -k >/dev/null 2>&1
   kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
-  rm -f "$displayfile"
+  rm -f "$displayfile" "$displayfile.probe"
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
@@ -39,4 +39,14 @@ fi
 # and no background process holds CTest's output pipe.
 "$server" -p
 "$wine" wineboot </dev/null >/dev/null 2>&1
+# The session is up once a program really runs in it: while a new prefix settles, or on a
+# loaded machine, the first starts can fail. Its output goes to a file, not a pipe that a
+# background process of the session could keep open.
+probe="$displayfile.probe"
+for _ in $(seq 60); do
+  "$wine" cmd /c echo tavix-session-ready </dev/null >"$probe" 2>/dev/null
+  grep -q tavix-session-ready "$probe" && break
+  sleep 1
+done
+grep -q tavix-session-ready "$probe" 2>/dev/null || { echo "with-wine: no program runs in the Wine session" >&2; exit 1; }
 "$@"

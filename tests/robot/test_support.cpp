@@ -1,11 +1,13 @@
 #include "test_support.h"
 
+#include <algorithm>
+
 namespace support {
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
   bytes->clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   char chunk[4096];
   DWORD got = 0;
@@ -17,8 +19,7 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
-  ReadFileBytes(path, &bytes);
-  return bytes;
+  return ReadFileBytes(path, &bytes) ? bytes : "";
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -31,6 +32,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string BesideProgram(const std::string& name) { return ProgramDirectory() + name; }
 
 std::string ProgramDirectory() {
   char path[MAX_PATH] = "";
@@ -38,8 +40,6 @@ std::string ProgramDirectory() {
   std::string directory(path, length < sizeof path ? length : 0);
   return directory.substr(0, directory.find_last_of('\\') + 1);
 }
-
-std::string BesideProgram(const std::string& name) { return ProgramDirectory() + name; }
 
 std::string CurrentDirectory() {
   char directory[MAX_PATH] = "";
@@ -79,35 +79,36 @@ std::string MakeScratchDirectory(const std::string& stem) {
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
+  for (size_t start = 0, end; start < text.size(); start = end + 2) {
+    end = std::min(text.find("\r\n", start), text.size());
     lines.push_back(text.substr(start, end - start));
-    start = end + 2;
   }
   return lines;
+}
+
+// A child that died while Wine set it up, or a machine short of memory for a moment.
+static bool IsPassingStartError(DWORD e) {
+  return e == ERROR_INTERNAL_ERROR || e == ERROR_NOT_ENOUGH_MEMORY || e == ERROR_OUTOFMEMORY ||
+         e == ERROR_NO_SYSTEM_RESOURCES;
 }
 
 ProcessRun RunProcess(const std::string& commandLine, DWORD timeoutMs, HANDLE output, void* environment,
                       const char* directory) {
   ProcessRun run;
+  int attempts = 0;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (output) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-  }
+  startup.dwFlags = output ? STARTF_USESTDHANDLES : 0;
+  startup.hStdOutput = startup.hStdError = output;
   PROCESS_INFORMATION process{};
-  std::vector<char> command(commandLine.begin(), commandLine.end());
-  command.push_back('\0');
-  run.started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, environment,
-                               directory, &startup, &process) != FALSE;
-  if (!run.started) {
-    run.startError = GetLastError();
-    return run;
-  }
+  std::string command = commandLine;  // CreateProcessA may write into the text
+  do {
+    if (attempts++ > 0) Sleep(50u << attempts);  // 200 ms, then twice as long each time
+    run.started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, output ? TRUE : FALSE, 0, environment,
+                                 directory, &startup, &process) != FALSE;
+    run.startError = run.started ? 0 : GetLastError();
+  } while (!run.started && attempts < 5 && IsPassingStartError(run.startError));
+  if (!run.started) return run;
   run.ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
   if (!run.ended) {
     TerminateProcess(process.hProcess, 99);

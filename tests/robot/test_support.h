@@ -1,5 +1,4 @@
-// Small file, process and environment helpers shared by the Windows tests. Nothing here
-// asserts: each helper reports failure through its result, and the test decides.
+// File, process and environment helpers of the Windows tests. They report failure; tests assert.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -7,40 +6,35 @@
 
 namespace support {
 
-// The whole file, or "" when it cannot be opened.
-std::string ReadFileBytes(const std::string& path);
-// The whole file into *bytes; false when it cannot be opened or read completely.
+// The whole file into *bytes; false when it cannot be read whole. Shares delete access too.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
-// Creates or replaces the file; true when every byte was written.
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);  // "" when it cannot be read
+bool WriteFileBytes(const std::string& path, const std::string& bytes);  // true when every byte was written
 bool FileExists(const std::string& path);
 
 // The directory of this test program, with a trailing backslash, and a file in it.
 std::string ProgramDirectory();
 std::string BesideProgram(const std::string& name);
-// This process's current directory ("" when it does not fit MAX_PATH).
-std::string CurrentDirectory();
-// The temporary directory, with a trailing backslash.
-std::string TempDirectory();
-// A new empty directory in the temporary directory, named stem + process id + "-" + serial
-// number (any old one of that name is removed first); "" when it cannot be made.
+std::string CurrentDirectory();  // this process's; "" when it does not fit MAX_PATH
+std::string TempDirectory();     // with a trailing backslash
+// A new empty directory in the temporary directory named stem + process id + "-" + serial number
+// (an old one of that name is removed first); "" when it cannot be made.
 std::string MakeScratchDirectory(const std::string& stem);
-// Deletes a directory with everything below it.
-void RemoveTree(const std::string& directory);
+void RemoveTree(const std::string& directory);  // the directory with everything below it
 
 // Lines of a CRLF text (no empty line after a final CRLF).
 std::vector<std::string> SplitLines(const std::string& text);
 
 // A child process run to its end (or killed after the time limit).
 struct ProcessRun {
-  bool started = false;
-  bool ended = false;     // ended by itself within the time limit, exit code read
+  bool started = false, ended = false;  // ended: by itself within the time limit, exit code read
   DWORD exitCode = 0xFFFFFFFF;
-  DWORD startError = 0;   // GetLastError() when it did not start
+  DWORD startError = 0;  // GetLastError() of the last start tried, when none succeeded
 };
 // Runs commandLine; standard output and error go to output when it is given (it must be
-// inheritable). environment is a CreateProcess environment block and directory the
-// child's current directory; null for this process's own.
+// inheritable). environment is a CreateProcess environment block and directory the child's
+// current directory; null for this process's own. A start refused for a passing reason (Wine
+// does that now and then on a loaded machine) is tried again a few times.
 ProcessRun RunProcess(const std::string& commandLine, DWORD timeoutMs, HANDLE output = nullptr,
                       void* environment = nullptr, const char* directory = nullptr);
 
@@ -53,11 +47,7 @@ class ScopedEnvironment {
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
  private:
-  struct Saved {
-    std::string name;
-    bool set;
-    std::string value;
-  };
+  struct Saved { std::string name; bool set; std::string value; };
   std::vector<Saved> saved_;
 };
 

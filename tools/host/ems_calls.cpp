@@ -55,24 +55,22 @@ void CountReceived(EmsPlugin& plugin, const void* block) {
   if (block != nullptr) ++plugin.blocksReceived;
 }
 
-// The address records as the report shows them: {"address", "second", "third"} ...
-std::string DescribeAddresses(const std::vector<AddressOption>* addresses) {
-  if (addresses == nullptr) return "addresses none";
-  std::string text = "addresses " + std::to_string(addresses->size());
+// The address records as they are handed to the plug-in, up to the one whose address is
+// null: {"address", "second", "third"} ...
+std::string DescribeAddresses(const emsAddressRecord* records) {
+  if (records == nullptr) return "addresses none";
+  size_t count = 0;
+  std::string list;
   char quoted[kTextSize];
-  for (const AddressOption& record : *addresses) {
-    text += " {";
-    QuoteForReport(quoted, sizeof quoted, record.address.c_str());
-    text += quoted;
-    text += ", ";
-    QuoteForReport(quoted, sizeof quoted, record.hasSecond ? record.second.c_str() : nullptr);
-    text += quoted;
-    text += ", ";
-    QuoteForReport(quoted, sizeof quoted, record.hasThird ? record.third.c_str() : nullptr);
-    text += quoted;
-    text += "}";
+  for (const emsAddressRecord* record = records; record->address != nullptr; ++record, ++count) {
+    const char* const parts[] = {record->address, record->second, record->third};
+    for (size_t i = 0; i < 3; ++i) {
+      QuoteForReport(quoted, sizeof quoted, parts[i]);
+      list += (i == 0 ? " {" : ", ") + std::string(quoted);
+    }
+    list += "}";
   }
-  return text;
+  return "addresses " + std::to_string(count) + list;
 }
 
 bool FileExists(const std::string& path, DWORD* size) {
@@ -278,6 +276,8 @@ long RequestTranslation(EmsPlugin& plugin, const TranslationRequest& request,
   char* resultText = nullptr;
   char* errorText = nullptr;
   long errorCode = 0;
+  // Described before the call: the plug-in gets writable records.
+  const std::string addressText = DescribeAddresses(records.empty() ? nullptr : records.data());
   long result = plugin.translateFile(
       plugin.globals, request.context, id, &inMime, inFile.data(),
       records.empty() ? nullptr : records.data(), nullptr, &properties, &outMime,
@@ -287,7 +287,7 @@ long RequestTranslation(EmsPlugin& plugin, const TranslationRequest& request,
   QuoteForReport(quotedOut, sizeof quotedOut, request.outFile.c_str());
   report.Line("%s: ems_translate_file(context %ld, translator %d, in %s, out %s, %s) -> %ld",
               name, request.context, id, quotedIn, quotedOut,
-              DescribeAddresses(request.addresses).c_str(), result);
+              addressText.c_str(), result);
   DWORD outSize = 0;
   if (FileExists(request.outFile, &outSize))
     report.Line("%s:   output file written, %lu bytes", name, static_cast<unsigned long>(outSize));

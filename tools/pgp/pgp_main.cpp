@@ -20,6 +20,20 @@ namespace {
 
 // Longest wait of the delayed writer for its parent; guards against a reused process id.
 const DWORD kParentWaitLimitMs = 10000;
+// Longest time the delayed writer keeps the staged name while the result is still there.
+const DWORD kStagedNameLimitMs = 10000;
+const DWORD kPollMs = 50;
+// Starts of the delayed writer tried, 200 ms, 400 ms, ... apart.
+const int kStartAttempts = 5;
+const DWORD kStartRetryMs = 100;
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : std::string();
+}
 
 bool ReadEnvironment(const char* name, std::string& value) {
   value.clear();
@@ -64,8 +78,14 @@ void AppendInvocationRecord(const std::string& logFile, const std::string& comma
 std::string Quote(const std::string& text) { return "\"" + text + "\""; }
 
 // Writes the result under a temporary name and starts a detached copy of this program that
-// renames it into place once this process has ended and `delayMs` more have passed.
-bool StageDelayedResult(const std::string& path, const std::string& bytes, uint32_t delayMs) {
+// puts it in place once this process has ended and `delayMs` more have passed.
+bool StageDelayedResult(const std::string& resultPath, const std::string& bytes, uint32_t delayMs) {
+  // Full names: the writer runs in its own directory, so that it holds no handle on this one.
+  const std::string path = FullPath(resultPath);
+  if (path.empty()) {
+    std::fprintf(stderr, "pgp stand-in: no full path for \"%s\"\n", resultPath.c_str());
+    return false;
+  }
   const std::string staged = path + ".delayed";
   if (!WriteFileBytes(staged, bytes)) {
     std::fprintf(stderr, "pgp stand-in: cannot write \"%s\"\n", staged.c_str());
@@ -76,7 +96,10 @@ bool StageDelayedResult(const std::string& path, const std::string& bytes, uint3
   char self[MAX_PATH];
   DWORD selfLength = GetModuleFileNameA(nullptr, self, sizeof self);
   std::string command;
+  std::string selfDirectory;
   if (selfLength > 0 && selfLength < sizeof self) {
+    selfDirectory.assign(self, selfLength);
+    selfDirectory.erase(selfDirectory.find_last_of('\\') + 1);
     command = Quote(self) + " " + kDelayedWriterSwitch + " " + std::to_string(GetCurrentProcessId()) +
               " " + std::to_string(delayMs) + " " + Quote(staged) + " " + Quote(path);
   }
@@ -87,9 +110,17 @@ bool StageDelayedResult(const std::string& path, const std::string& bytes, uint3
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
   ZeroMemory(&process, sizeof process);
-  if (command.empty() ||
-      !CreateProcessA(nullptr, commandBuffer.data(), nullptr, nullptr, FALSE,
-                      DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+  // Wine now and then refuses a start on a loaded machine (a child that died while being set
+  // up: ERROR_INTERNAL_ERROR); a few more tries, growing apart, get past that.
+  bool started = false;
+  for (int attempt = 0; !command.empty() && !started && attempt < kStartAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kStartRetryMs << attempt);
+    started = CreateProcessA(nullptr, commandBuffer.data(), nullptr, nullptr, FALSE,
+                             DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, selfDirectory.c_str(), &startup,
+                             &process) != FALSE;
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!started) {
     std::fprintf(stderr, "pgp stand-in: cannot start the delayed writer (error %lu)\n",
                  static_cast<unsigned long>(GetLastError()));
     WipeAndRemoveFile(staged);
@@ -103,21 +134,36 @@ bool StageDelayedResult(const std::string& path, const std::string& bytes, uint3
 }
 
 // The hidden copy started by StageDelayedResult: <switch> <parent id> <ms> <staged> <result>.
+// The result appears as a hard link to the staged file: a rename would keep a handle with
+// delete access open on the new name for a moment, and a reader that does not share delete
+// (as PGP's callers open their result) would meet a sharing violation. The staged name goes
+// once the reader has removed the result, or after a time limit.
 int RunDelayedWriter(const std::vector<std::string>& args) {
   uint32_t parentId = 0;
   uint32_t delayMs = 0;
   if (args.size() != 5 || !ParseNumber(args[1], parentId) || !ParseNumber(args[2], delayMs)) {
     return ExitBadArgument;
   }
+  const std::string& staged = args[3];
+  const std::string& result = args[4];
   HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, parentId);
   if (parent != nullptr) {
     WaitForSingleObject(parent, kParentWaitLimitMs);
     CloseHandle(parent);
   }
   Sleep(delayMs);
-  if (!MoveFileExA(args[3].c_str(), args[4].c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    WipeAndRemoveFile(args[3]);  // no stray copy of the result may stay behind
+  if (!CreateHardLinkA(result.c_str(), staged.c_str(), nullptr)) {
+    // No hard links on this volume, or the name was taken meanwhile: a rename still works.
+    if (MoveFileExA(staged.c_str(), result.c_str(), MOVEFILE_REPLACE_EXISTING)) return ExitOk;
+    WipeAndRemoveFile(staged);  // no stray copy of the result may stay behind
     return ExitFileError;
+  }
+  for (DWORD waited = 0; waited < kStagedNameLimitMs && FileExists(result); waited += kPollMs) Sleep(kPollMs);
+  // Only the name goes, never the bytes: they are the result's, which its reader may still
+  // hold, have wiped already, or have moved elsewhere. A reader holding it open only delays it.
+  for (DWORD waited = 0; !DeleteFileA(staged.c_str()) && FileExists(staged); waited += kPollMs) {
+    if (waited >= kStagedNameLimitMs) return ExitFileError;
+    Sleep(kPollMs);
   }
   return ExitOk;
 }
