@@ -2,468 +2,280 @@
 // and program, with real files in a scratch directory; questions answered by the UI robot.
 #include <gtest/gtest.h>
 #include <windows.h>
+
 #include <string>
+#include <vector>
+
 #include "config/file_system.h"
 #include "config/pgp_discovery.h"
 #include "config/settings.h"
-#include "core/module_heap.h"
+#include "core/text_utils.h"
 #include "resources/resource_ids.h"
-#include "ui/messages.h"
 #include "test_support.h"
+#include "ui/messages.h"
 #include "ui_robot.h"
 
 namespace {
 
-using support::ReadFileBytes;
-using support::RemoveTree;
-using support::WriteFileBytes;
-
 using support::CurrentDirectory;
+using support::ReadFileBytes;
+using support::WriteFileBytes;
 
 std::string Text(UINT id) {
   char buffer[kMessageBufferSize];
   LoadText(id, buffer, sizeof buffer);
   return buffer;
 }
-
 std::string OrNull(const char* text) { return text ? text : "<null>"; }
+bool Same(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-void SetText(char** field, const char* value) {
-  HeapFreeBlock(*field);
-  *field = value ? HeapCopyText(value) : nullptr;
-}
-
-// Runs each test with its own settings, scratch directory, current directory and PGPPATH
-// variable, and puts everything back afterwards.
+// Each test has its own settings, scratch directory, current directory and PGPPATH.
 class Discovery : public testing::Test {
  protected:
   void SetUp() override {
-    saved_ = settings;
+    ASSERT_FALSE(dir_.empty());
     settings = kDefaultSettings;
-    settings.KeepOpen = -1;
-    savedDirectory_ = CurrentDirectory();
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    dir_ = std::string(temp) + "tavix-discovery-" + std::to_string(GetCurrentProcessId()) + "-" +
-           testing::UnitTest::GetInstance()->current_test_info()->name();
-    RemoveTree(dir_);
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
     sharedMessageBuffer[0] = '\0';
   }
-
   void TearDown() override {
     SetCurrentDirectoryA(savedDirectory_.c_str());
     settings.ChgToTempDir = 1;
     MakeTransferFileNames();  // back to the bare built-in names
-    for (char** field : {&settings.ProgPGP, &settings.EncryptFor, &settings.PGPtempdir,
-                         &settings.PGPPATH})
-      HeapFreeBlock(*field);
+    for (char** field : {&settings.ProgPGP, &settings.EncryptFor, &settings.PGPtempdir, &settings.PGPPATH})
+      ReplaceTextSetting(field, nullptr);
     settings = saved_;
-    RemoveTree(dir_);
+    support::RemoveTree(dir_);
   }
-
   std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
   std::string MakeDir(const std::string& relative) const {
-    const std::string path = Path(relative);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
+    CreateDirectoryA(Path(relative).c_str(), nullptr);
+    return Path(relative);
+  }
+  // Asks CheckLeftoverFiles (or ChooseTempDirectory) and answers a message box with `button`.
+  BOOL Answered(BOOL (*call)(), int button, std::string* text) {
+    RobotAnswer answer = robot::Expect("Tavix Light ", button);
+    const BOOL result = call();
+    if (text) {
+      answer.Wait();
+      EXPECT_TRUE(answer.ok()) << answer.error();
+      *text = answer.found() ? answer.text() : "<no message>";
+    } else {
+      EXPECT_FALSE(answer.Stop().found) << "no message expected: " << answer.text();
+    }
+    return result;
   }
 
-  std::string dir_;
-
- private:
-  TSettingsRecord saved_;
-  std::string savedDirectory_;
+  const std::string dir_ = support::MakeScratchDirectory("tavix-discovery-");
+  const TSettingsRecord saved_ = settings;
+  const std::string savedDirectory_ = CurrentDirectory();
   support::ScopedEnvironment pgpPathVariable_{{"PGPPATH"}};
 };
 
 }  // namespace
 
-// ---------------------------------------------------------------- file-system helpers
-
-TEST_F(Discovery, FindFirstMatchReplacesOnlyTheNamePart) {
-  ASSERT_TRUE(WriteFileBytes(Path("t132de.dll"), "x"));
-  char pattern[kPathSize];
-  lstrcpynA(pattern, Path("t132?*.dll").c_str(), sizeof pattern);
-  EXPECT_EQ(FindFirstMatch(pattern), 0u);
-  EXPECT_STREQ(pattern, Path("t132de.dll").c_str());
-
-  lstrcpynA(pattern, Path("t132?*.exe").c_str(), sizeof pattern);
-  EXPECT_EQ(FindFirstMatch(pattern), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_STREQ(pattern, Path("t132?*.exe").c_str());
-}
-
-TEST_F(Discovery, IsDirectoryAndChangeDirectory) {
-  const std::string sub = MakeDir("sub");
-  ASSERT_TRUE(WriteFileBytes(Path("file"), "x"));
-  EXPECT_TRUE(IsDirectory(sub.c_str()));
-  EXPECT_FALSE(IsDirectory(Path("file").c_str()));
-  EXPECT_FALSE(IsDirectory(Path("missing").c_str()));
-  EXPECT_FALSE(IsDirectory(""));
-
-  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-  char old[kPathSize] = "";
-  EXPECT_TRUE(ChangeDirectory(sub.c_str(), old));
-  EXPECT_EQ(CurrentDirectory(), sub);
-  EXPECT_EQ(lstrcmpiA(old, dir_.c_str()), 0) << old;
-  // A failed change keeps the current directory.
-  EXPECT_FALSE(ChangeDirectory(Path("missing").c_str(), nullptr));
-  EXPECT_EQ(CurrentDirectory(), sub);
-  EXPECT_TRUE(ChangeDirectory(old, nullptr));
-  EXPECT_EQ(lstrcmpiA(CurrentDirectory().c_str(), dir_.c_str()), 0);
-}
-
-TEST_F(Discovery, ExistenceTestsTakeLongPathsAndSearchOnlyForPrograms) {
-  // A path of 128 characters or more, which OpenFile cannot take.
-  std::string deep = dir_;
-  for (int i = 0; deep.size() < 150; ++i) {
-    deep += "\\level-" + std::to_string(i);
-    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
-  }
-  const std::string program = deep + "\\pgp.exe";
-  ASSERT_GE(program.size(), 128u);
-  ASSERT_TRUE(WriteFileBytes(program, "MZ"));
-  EXPECT_TRUE(FileExists(program.c_str()));
-  EXPECT_TRUE(ProgramFileExists(program.c_str()));
-  // A directory is no file.
-  EXPECT_FALSE(FileExists(deep.c_str()));
-  EXPECT_FALSE(ProgramFileExists(deep.c_str()));
-  ASSERT_LT(dir_.size(), 128u);  // short enough for OpenFile itself
-  EXPECT_FALSE(ProgramFileExists(dir_.c_str()));
-  EXPECT_FALSE(ProgramFileExists((deep + "\\pgp.pif").c_str()));
-
-  // A bare name: both find it in the current directory...
-  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+TEST_F(Discovery, ExistenceTestsTakeLongPathsAndOnlyTheProgramTestSearches) {
+  std::string deep = dir_;  // 128 characters or more, which OpenFile cannot take
+  for (int i = 0; deep.size() < 150; ++i) ASSERT_TRUE(CreateDirectoryA((deep += "\\level-" + std::to_string(i)).c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(deep + "\\pgp.exe", "MZ"));
   ASSERT_TRUE(WriteFileBytes(Path("probe.exe"), "MZ"));
-  EXPECT_TRUE(FileExists("probe.exe"));
-  EXPECT_TRUE(ProgramFileExists("probe.exe"));
-  EXPECT_FALSE(ProgramFileExists("tavix-no-such-program.exe"));
-  // ...but only the program search looks in the program's own directory.
+  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, sizeof self);
-  const char* selfName = strrchr(self, '\\') + 1;
-  EXPECT_FALSE(FileExists(selfName));
-  EXPECT_TRUE(ProgramFileExists(selfName));
+  const std::string selfName = strrchr(self, '\\') + 1;  // found in the program's own directory only
+  struct Case {
+    std::string path;
+    bool file, program;
+  } cases[] = {{deep + "\\pgp.exe", true, true}, {deep, false, false}, {dir_, false, false},
+               {deep + "\\pgp.pif", false, false}, {"probe.exe", true, true},
+               {"tavix-no-such-program.exe", false, false}, {selfName, false, true}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(FileExists(c.path.c_str()) != FALSE, c.file) << c.path;
+    EXPECT_EQ(ProgramFileExists(c.path.c_str()) != FALSE, c.program) << c.path;
+  }
+  char pattern[kPathSize];
+  lstrcpynA(pattern, Path("prob?*.exe").c_str(), sizeof pattern);
+  EXPECT_EQ(FindFirstMatch(pattern), 0u);
+  EXPECT_STREQ(pattern, Path("probe.exe").c_str());
+  lstrcpynA(pattern, Path("prob?*.dll").c_str(), sizeof pattern);
+  EXPECT_EQ(FindFirstMatch(pattern), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_STREQ(pattern, Path("prob?*.dll").c_str());
+  char old[kPathSize] = "";
+  EXPECT_FALSE(ChangeDirectory(Path("missing").c_str(), old));
+  EXPECT_TRUE(Same(CurrentDirectory(), dir_)) << "a failed change keeps the current directory";
 }
 
-// ---------------------------------------------------------------- PGPPATH
-
-TEST_F(Discovery, PgpPathFromTheEnvironmentGetsABackslash) {
-  SetEnvironmentVariableA("PGPPATH", "C:\\PGP");
-  ResolvePgpPath();
-  EXPECT_EQ(OrNull(settings.PGPPATH), "C:\\PGP\\");
-  EXPECT_EQ(settings.pgpPathLength, 7u);
+TEST_F(Discovery, PgpPathComesFromTheSettingOrTheEnvironmentWithABackslash) {
+  struct Case {
+    const char *setting, *environment, *resolved, *environmentAfter;
+  } cases[] = {{nullptr, "C:\\PGP", "C:\\PGP\\", "C:\\PGP"},
+               {"D:\\Keys", "C:\\OTHER", "D:\\Keys\\", "D:\\Keys"},  // exported for PGP
+               {"E:\\", "", "E:\\", "E:\\"},
+               {nullptr, "", "", ""}};
+  for (const Case& c : cases) {
+    SetEnvironmentVariableA("PGPPATH", c.environment);
+    ReplaceTextSetting(&settings.PGPPATH, c.setting);
+    ResolvePgpPath();
+    EXPECT_EQ(OrNull(settings.PGPPATH), c.resolved);
+    EXPECT_EQ(settings.pgpPathLength, strlen(c.resolved));
+    char variable[MAX_PATH] = "";
+    GetEnvironmentVariableA("PGPPATH", variable, sizeof variable);
+    EXPECT_STREQ(variable, c.environmentAfter);
+  }
 }
 
-TEST_F(Discovery, PgpPathSettingIsExportedToTheEnvironment) {
-  SetEnvironmentVariableA("PGPPATH", "C:\\OTHER");
-  SetText(&settings.PGPPATH, "D:\\Keys");
-  ResolvePgpPath();
-  EXPECT_EQ(OrNull(settings.PGPPATH), "D:\\Keys\\");
-  EXPECT_EQ(settings.pgpPathLength, 8u);
-  char variable[MAX_PATH] = "";
-  GetEnvironmentVariableA("PGPPATH", variable, sizeof variable);
-  EXPECT_STREQ(variable, "D:\\Keys");
-
-  SetText(&settings.PGPPATH, "E:\\");
-  ResolvePgpPath();
-  EXPECT_EQ(OrNull(settings.PGPPATH), "E:\\");  // no second backslash
-}
-
-TEST_F(Discovery, NoPgpPathAnywhereGivesTheEmptyText) {
-  SetEnvironmentVariableA("PGPPATH", "");
-  ResolvePgpPath();
-  EXPECT_EQ(OrNull(settings.PGPPATH), "");
-  EXPECT_EQ(settings.pgpPathLength, 0u);
-}
-
-// ---------------------------------------------------------------- PGP's configuration
-
-TEST_F(Discovery, ConfigTxtLastTmpLineWins) {
-  ASSERT_TRUE(WriteFileBytes(Path("config.txt"),
-             "# PGP configuration\r\n TMP = C:\\IGNORED\r\nTMP = \"C:\\TEMP\" # scratch\r\n"
-             "TMPDIR = C:\\NO\r\ntmp=D:\\SCRATCH\r\n"));
-  SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
-  ReadPgpConfig();
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "D:\\SCRATCH");
-}
-
-TEST_F(Discovery, TmpDirectorySettingIsNotOverridden) {
-  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP=D:\\SCRATCH\r\n"));
-  SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
-  SetText(&settings.PGPtempdir, "E:\\FROM INI");
-  ReadPgpConfig();
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "E:\\FROM INI");
-}
-
-TEST_F(Discovery, PgpIniOnlyWhenConfigTxtIsMissing) {
-  SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
-  ASSERT_TRUE(WriteFileBytes(Path("pgp.ini"), "[pgp]\r\nTMP=C:\\FROM-INI\r\n"));
-  ReadPgpConfig();
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "C:\\FROM-INI");
-
-  SetText(&settings.PGPtempdir, nullptr);
-  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "Armor=on\r\n"));  // present, without TMP
-  ReadPgpConfig();
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "<null>");
-}
-
-TEST_F(Discovery, EmptyPgpPathReadsConfigTxtOfTheCurrentDirectory) {
-  // OEM bytes are read as ANSI text.
-  const std::string oem = "\x81" "ber";
+TEST_F(Discovery, TmpLineOfPgpsConfigurationBecomesTheTemporaryDirectory) {
+  const std::string oem = "\x81" "ber";  // OEM bytes are read as ANSI text
   std::string ansi = oem;
   OemToCharBuffA(oem.c_str(), &ansi[0], static_cast<DWORD>(ansi.size()));
   ASSERT_NE(ansi, oem) << "the OEM and ANSI code pages agree here";
-  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP=C:\\" + oem + "\n"));
+  struct Case {
+    const char* name;
+    std::string configTxt, pgpIni, setting;  // "": none
+    bool pgpPathEmpty;                         // then the current directory's files count
+    std::string expected;
+  } cases[] = {
+      {"last TMP line wins", "# c\r\n TMP = C:\\NO\r\nTMP = \"C:\\TEMP\" # x\r\nTMPDIR = C:\\NO\r\ntmp=D:\\S\r\n", "",
+       "", false, "D:\\S"},
+      {"the INI setting wins", "TMP=D:\\S\r\n", "", "E:\\FROM INI", false, "E:\\FROM INI"},
+      {"pgp.ini without config.txt", "", "[pgp]\r\nTMP=C:\\FROM-INI\r\n", "", false, "C:\\FROM-INI"},
+      {"config.txt without TMP", "Armor=on\r\n", "[pgp]\r\nTMP=C:\\FROM-INI\r\n", "", false, "<null>"},
+      {"no PGPPATH: current directory, OEM text", ("TMP=C:\\" + oem + "\n"), "", "", true, "C:\\" + ansi},
+  };
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-  ResolvePgpPath();
-  ASSERT_EQ(OrNull(settings.PGPPATH), "");
-  ReadPgpConfig();
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "C:\\" + ansi);
-}
-
-// ---------------------------------------------------------------- temporary directory
-
-TEST_F(Discovery, TempDirectoryLosesTrailingBackslashButRootKeepsIt) {
-  SetText(&settings.PGPtempdir, (dir_ + "\\").c_str());
-  EXPECT_TRUE(ChooseTempDirectory());
-  EXPECT_EQ(OrNull(settings.PGPtempdir), dir_);
-  EXPECT_EQ(OrNull(transferFileText), Path("TAVIX"));
-  EXPECT_EQ(OrNull(transferFileArmoured), Path("TAVIX.asc"));
-
-  ASSERT_FALSE(support::FileExists("C:\\TAVIX") || support::FileExists("C:\\TAVIX.asc"));
-  SetText(&settings.PGPtempdir, "C:\\");
-  EXPECT_TRUE(ChooseTempDirectory());
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "C:\\");
-  EXPECT_EQ(OrNull(transferFileText), "C:\\TAVIX");
-}
-
-TEST_F(Discovery, WithoutSettingTheSystemTempDirectoryIsUsed) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  settings.ChgToTempDir = 1;
-  ASSERT_TRUE(ChooseTempDirectory());
-  EXPECT_EQ(OrNull(settings.PGPtempdir), temp);
-  // Working inside the temporary directory: the names stay bare.
-  EXPECT_EQ(transferFileText, kTransferFileText);
-  EXPECT_EQ(transferFileArmoured, kTransferFileArmoured);
-}
-
-TEST_F(Discovery, QuotedTmpWithBlankFailsTheDirectoryTest) {
-  const std::string spaced = MakeDir("MY TEMP");
-  ASSERT_TRUE(WriteFileBytes(Path("config.txt"), "TMP = \"" + spaced + "\"\r\n"));
-  SetText(&settings.PGPPATH, (dir_ + "\\").c_str());
-  ReadPgpConfig();
-  ASSERT_EQ(OrNull(settings.PGPtempdir), "\"" + spaced + "\"");
-
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
-  EXPECT_FALSE(ChooseTempDirectory());
-  answer.Wait();
-  ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(answer.text(), Text(IDS_NO_TEMP_DIR) + "\n\"" + spaced + "\"");
-  EXPECT_EQ(answer.buttons(), std::vector<int>{IDOK});
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "<null>");
-}
-
-TEST_F(Discovery, MissingTempDirectoryIsReported) {
-  SetText(&settings.PGPtempdir, Path("gone\\").c_str());
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
-  EXPECT_FALSE(ChooseTempDirectory());
-  answer.Wait();
-  ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(answer.text(),
-            "Directory for temporary files not found.\nSet environment variables TEMP, TMP or "
-            "'TMP' in pgp's config.txt.\n" + Path("gone"));
-  EXPECT_EQ(OrNull(settings.PGPtempdir), "<null>");
-}
-
-TEST_F(Discovery, TransferFileNamesFollowChgToTempDir) {
-  SetText(&settings.PGPtempdir, "C:\\T");
-  settings.ChgToTempDir = 0;
-  MakeTransferFileNames();
-  EXPECT_EQ(OrNull(transferFileText), "C:\\T\\TAVIX");
-  EXPECT_EQ(OrNull(transferFileArmoured), "C:\\T\\TAVIX.asc");
-  SetText(&settings.PGPtempdir, "D:\\U\\");
-  MakeTransferFileNames();
-  EXPECT_EQ(OrNull(transferFileText), "D:\\U\\TAVIX");
-  settings.ChgToTempDir = 1;
-  MakeTransferFileNames();
-  EXPECT_EQ(transferFileText, kTransferFileText);
-  EXPECT_EQ(transferFileArmoured, kTransferFileArmoured);
-  EXPECT_STREQ(transferFileArmoured, "TAVIX.asc");
-}
-
-// ---------------------------------------------------------------- leftover transfer files
-
-TEST_F(Discovery, NoLeftoversNoQuestion) {
-  SetText(&settings.PGPtempdir, dir_.c_str());
-  MakeTransferFileNames();
-  MakeDir("TAVIX");  // a directory of that name is not a leftover file
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDCANCEL);
-  EXPECT_TRUE(CheckLeftoverFiles());
-  answer.Stop();
-  EXPECT_FALSE(answer.found());
-}
-
-TEST_F(Discovery, LeftoversWipedAfterOkAndKeptAfterCancel) {
-  SetText(&settings.PGPtempdir, dir_.c_str());
-  MakeTransferFileNames();
-  for (int button : {IDOK, IDCANCEL}) {
-    SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
-    ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), "plain text"));
-    ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), "armoured text"));
-    RobotAnswer answer = robot::Expect("Tavix Light ", button);
-    EXPECT_EQ(CheckLeftoverFiles() != FALSE, button == IDOK);
-    answer.Wait();
-    ASSERT_TRUE(answer.ok()) << answer.error();
-    EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + Path("TAVIX.asc") + "\n" + Path("TAVIX"));
-    EXPECT_EQ(answer.buttons(), (std::vector<int>{IDOK, IDCANCEL}));
-    if (button == IDOK) {
-      EXPECT_FALSE(support::FileExists(Path("TAVIX")));
-      EXPECT_FALSE(support::FileExists(Path("TAVIX.asc")));
-    } else {
-      EXPECT_EQ(ReadFileBytes(Path("TAVIX")), "plain text");
-      EXPECT_EQ(ReadFileBytes(Path("TAVIX.asc")), "armoured text");
-    }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteFileA(Path("config.txt").c_str());
+    DeleteFileA(Path("pgp.ini").c_str());
+    if (!c.configTxt.empty()) ASSERT_TRUE(WriteFileBytes(Path("config.txt"), c.configTxt));
+    if (!c.pgpIni.empty()) ASSERT_TRUE(WriteFileBytes(Path("pgp.ini"), c.pgpIni));
+    ReplaceTextSetting(&settings.PGPtempdir, c.setting.c_str());
+    ReplaceTextSetting(&settings.PGPPATH, c.pgpPathEmpty ? nullptr : (dir_ + "\\").c_str());
+    ReadPgpConfig();
+    EXPECT_EQ(OrNull(settings.PGPtempdir), c.expected);
   }
 }
 
-TEST_F(Discovery, LeftoverBareNameShownInTempDirectoryAndDirectoryRestored) {
-  const std::string elsewhere = MakeDir("elsewhere");
-  const std::string temp = MakeDir("temp");
-  ASSERT_TRUE(WriteFileBytes(temp + "\\TAVIX", "plain text"));
-  ASSERT_TRUE(WriteFileBytes(elsewhere + "\\TAVIX.asc", "not ours"));  // in the current directory only
-  SetText(&settings.PGPtempdir, temp.c_str());
-  settings.ChgToTempDir = 1;
-  MakeTransferFileNames();
+TEST_F(Discovery, TemporaryDirectoryIsCheckedAndNamesTheTransferFiles) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string spaced = MakeDir("MY TEMP"), notFound = Text(IDS_NO_TEMP_DIR) + "\n";
+  ASSERT_FALSE(support::FileExists("C:\\TAVIX") || support::FileExists("C:\\TAVIX.asc"));
+  struct Case {
+    const char* name;
+    std::string setting;  // "": the system's
+    int changeDirectory;
+    BOOL ok;
+    std::string directory, text, message;  // message "": none shown
+  } cases[] = {
+      {"trailing backslash goes", dir_ + "\\", 0, TRUE, dir_, Path("TAVIX"), ""},
+      {"a root keeps it", "C:\\", 0, TRUE, "C:\\", "C:\\TAVIX", ""},
+      {"system's, names stay bare", "", 1, TRUE, temp, "TAVIX", ""},
+      {"quoted with a blank is no directory", "\"" + spaced + "\"", 0, FALSE, "<null>", "TAVIX", notFound + "\"" + spaced + "\""},
+      {"missing", Path("gone\\"), 0, FALSE, "<null>", "TAVIX",
+       "Directory for temporary files not found.\nSet environment variables TEMP, TMP or 'TMP' in pgp's config.txt.\n" + Path("gone")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.ChgToTempDir = 1;
+    MakeTransferFileNames();
+    settings.ChgToTempDir = c.changeDirectory;
+    ReplaceTextSetting(&settings.PGPtempdir, c.setting.c_str());
+    std::string shown;
+    EXPECT_EQ(Answered(ChooseTempDirectory, IDOK, c.message.empty() ? nullptr : &shown), c.ok);
+    EXPECT_EQ(shown, c.message);
+    EXPECT_EQ(OrNull(settings.PGPtempdir), c.directory);
+    EXPECT_EQ(OrNull(transferFileText), c.text);
+    EXPECT_EQ(OrNull(transferFileArmoured), c.text + ".asc");
+  }
+}
+
+TEST_F(Discovery, LeftoverTransferFilesAreWipedOnlyAfterOk) {
+  const std::string temp = MakeDir("temp"), elsewhere = MakeDir("elsewhere");
+  const std::string head = Text(IDS_OVERWRITE_FILES), plain = temp + "\\TAVIX", armoured = plain + ".asc";
+  struct Case {
+    const char* name;
+    int changeDirectory, button;
+    bool plainLeft, armouredLeft;
+    BOOL goOn;
+    std::string message;  // "": no question
+  } cases[] = {
+      {"OK wipes both", 0, IDOK, true, true, TRUE, head + armoured + "\n" + plain},
+      {"Cancel keeps both", 0, IDCANCEL, true, true, FALSE, head + armoured + "\n" + plain},
+      {"bare name shown in the temporary directory", 1, IDOK, true, false, TRUE, head + plain},
+      {"none, no question", 0, IDCANCEL, false, false, TRUE, ""},
+  };
+  // Not leftovers: a file in the current directory only, and a directory of that name.
+  ASSERT_TRUE(WriteFileBytes(elsewhere + "\\TAVIX.asc", "not ours"));
   ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
-  EXPECT_TRUE(CheckLeftoverFiles());
-  answer.Wait();
-  ASSERT_TRUE(answer.ok()) << answer.error();
-  EXPECT_EQ(answer.text(), Text(IDS_OVERWRITE_FILES) + temp + "\\TAVIX");
-  EXPECT_FALSE(support::FileExists(temp + "\\TAVIX"));
+  ReplaceTextSetting(&settings.PGPtempdir, temp.c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.ChgToTempDir = c.changeDirectory;
+    MakeTransferFileNames();
+    if (c.plainLeft) ASSERT_TRUE(WriteFileBytes(plain, "plain text"));
+    if (c.armouredLeft) ASSERT_TRUE(WriteFileBytes(armoured, "armoured text"));
+    if (!c.armouredLeft) CreateDirectoryA(armoured.c_str(), nullptr);
+    std::string shown;
+    EXPECT_EQ(Answered(CheckLeftoverFiles, c.button, c.message.empty() ? nullptr : &shown), c.goOn);
+    EXPECT_EQ(shown, c.message);
+    const bool kept = c.button == IDCANCEL;
+    EXPECT_EQ(ReadFileBytes(plain), kept && c.plainLeft ? "plain text" : "");
+    if (c.armouredLeft) EXPECT_EQ(ReadFileBytes(armoured), kept ? "armoured text" : "");
+    RemoveDirectoryA(armoured.c_str());
+    DeleteFileA(plain.c_str());
+    DeleteFileA(armoured.c_str());
+    EXPECT_EQ(CurrentDirectory(), elsewhere) << "the current directory is restored";
+  }
   EXPECT_EQ(ReadFileBytes(elsewhere + "\\TAVIX.asc"), "not ours");
+  // A temporary directory that cannot be entered refuses without a question.
+  settings.ChgToTempDir = 1;
+  ReplaceTextSetting(&settings.PGPtempdir, Path("gone").c_str());
+  EXPECT_FALSE(Answered(CheckLeftoverFiles, IDOK, nullptr));
   EXPECT_EQ(CurrentDirectory(), elsewhere);
 }
 
-TEST_F(Discovery, UnreachableTempDirectoryRefusesSilently) {
-  SetText(&settings.PGPtempdir, Path("gone").c_str());
-  settings.ChgToTempDir = 1;
-  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-  RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
-  EXPECT_FALSE(CheckLeftoverFiles());
-  answer.Stop();
-  EXPECT_FALSE(answer.found());
-  EXPECT_EQ(lstrcmpiA(CurrentDirectory().c_str(), dir_.c_str()), 0);
-}
-
-// ---------------------------------------------------------------- PGP program
-
-namespace {
-
-// The tried list after message 6, one entry per line.
-std::vector<std::string> TriedList() {
-  std::string text = sharedMessageBuffer;
-  const std::string head = Text(IDS_PGP_NOT_FOUND);
-  EXPECT_EQ(text.compare(0, head.size(), head), 0) << text;
-  std::vector<std::string> lines;
-  size_t start = head.size();
-  while (start < text.size() && text[start] == '\n') {
-    const size_t end = text.find('\n', start + 1);
-    lines.push_back(text.substr(start + 1, end == std::string::npos ? end : end - start - 1));
-    start = end == std::string::npos ? text.size() : end;
-  }
-  return lines;
-}
-
-}  // namespace
-
-class PgpSearch : public Discovery {
- protected:
-  void SetUp() override {
-    Discovery::SetUp();
-    pgpDir_ = MakeDir("pgp") + "\\";
-    workDir_ = MakeDir("work");
-    SetText(&settings.PGPPATH, pgpDir_.c_str());
-    ASSERT_TRUE(SetCurrentDirectoryA(workDir_.c_str()));
-    LoadText(IDS_PGP_NOT_FOUND, sharedMessageBuffer, kMessageBufferSize);
-  }
-  std::string pgpDir_;
-  std::string workDir_;
-};
-
-TEST_F(PgpSearch, KeepOpenMinusOneTriesPifAndExeInBothPlaces) {
-  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));  // found by the search for bare names
-  settings.KeepOpen = -1;
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_STREQ(pgpProgramPath, "pgp.exe");
-  EXPECT_EQ(TriedList(), (std::vector<std::string>{pgpDir_ + "pgp.pif", pgpDir_ + "pgp.exe",
-                                                   "pgp.pif", "pgp.exe"}));
-}
-
-TEST_F(PgpSearch, KeepOpenZeroTriesOnlyExe) {
-  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp.pif", "pif"));  // not a candidate without Windows' console
-  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));
-  settings.KeepOpen = 0;
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_STREQ(pgpProgramPath, "pgp.exe");
-  EXPECT_EQ(TriedList(), (std::vector<std::string>{pgpDir_ + "pgp.exe", "pgp.exe"}));
-}
-
-TEST_F(PgpSearch, FirstExistingCandidateEndsTheSearch) {
-  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp.pif", "pif"));
-  settings.KeepOpen = -1;
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_EQ(std::string(pgpProgramPath), pgpDir_ + "pgp.pif");
-  EXPECT_EQ(TriedList(), std::vector<std::string>{pgpDir_ + "pgp.pif"});
-}
-
-TEST_F(PgpSearch, ProgPgpWithoutDriveIsTriedUnderPgpPathFirst) {
+TEST_F(Discovery, ProgramCandidatesAreTriedInOrderAndListed) {
+  const std::string pgp = MakeDir("pgp") + "\\", work = MakeDir("work");
   MakeDir("work\\pgp263");
-  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp263\\pgp.exe", "MZ"));
-  SetText(&settings.ProgPGP, "pgp263\\pgp.exe");
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_STREQ(pgpProgramPath, "pgp263\\pgp.exe");
-  EXPECT_EQ(TriedList(), (std::vector<std::string>{pgpDir_ + "pgp263\\pgp.exe", "pgp263\\pgp.exe"}));
-
-  LoadText(IDS_PGP_NOT_FOUND, sharedMessageBuffer, kMessageBufferSize);
-  MakeDir("pgp\\pgp263");
-  ASSERT_TRUE(WriteFileBytes(pgpDir_ + "pgp263\\pgp.exe", "MZ"));
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_EQ(std::string(pgpProgramPath), pgpDir_ + "pgp263\\pgp.exe");
-}
-
-TEST_F(PgpSearch, ProgPgpWithDriveIsTheOnlyCandidate) {
-  ASSERT_TRUE(WriteFileBytes(workDir_ + "\\pgp.exe", "MZ"));
-  SetText(&settings.ProgPGP, "C:\\tavix-nowhere\\PGP.EXE");
-  EXPECT_FALSE(FindPgpProgram());
-  EXPECT_STREQ(pgpProgramPath, "C:\\tavix-nowhere\\PGP.EXE");
-  EXPECT_EQ(TriedList(), std::vector<std::string>{"C:\\tavix-nowhere\\PGP.EXE"});
-}
-
-TEST_F(PgpSearch, LongPgpPathIsFound) {
-  std::string longDir = pgpDir_;
-  for (int i = 0; longDir.size() < 140; ++i) {
-    longDir += "level-" + std::to_string(i);
-    CreateDirectoryA(longDir.c_str(), nullptr);
-    longDir += "\\";
-  }
-  ASSERT_TRUE(WriteFileBytes(longDir + "pgp.exe", "MZ"));
-  SetText(&settings.PGPPATH, longDir.c_str());
-  settings.KeepOpen = 0;
-  EXPECT_TRUE(FindPgpProgram());
-  EXPECT_EQ(std::string(pgpProgramPath), longDir + "pgp.exe");
-}
-
-TEST_F(PgpSearch, TooLongProgPgpIsRefusedNotCut) {
-  const std::string head = sharedMessageBuffer;
+  std::string longDir = pgp;  // longer than OpenFile takes
+  for (int i = 0; longDir.size() < 140; ++i) CreateDirectoryA((longDir += "level-" + std::to_string(i)).c_str(), nullptr), longDir += "\\";
   // Cut to 255 characters this would name an existing program.
-  const std::string existing = workDir_ + "\\" + std::string(254 - workDir_.size(), 'p');
+  const std::string existing = work + "\\" + std::string(254 - work.size(), 'p');
   ASSERT_EQ(existing.size(), 255u);
-  ASSERT_TRUE(WriteFileBytes(existing, "MZ"));
-  SetText(&settings.ProgPGP, (existing + std::string(20, 'p')).c_str());
-  EXPECT_FALSE(FindPgpProgram());
-  EXPECT_STREQ(pgpProgramPath, "");
-  EXPECT_EQ(std::string(sharedMessageBuffer), head);
+  struct Case {
+    const char* name;
+    std::string progPgp;  // "": not set
+    int keepOpen;
+    std::vector<std::string> files;  // made before the search, relative to the scratch directory
+    std::string pgpPath;
+    BOOL found;
+    std::vector<std::string> tried;  // the last one tried is the program path
+  } cases[] = {
+      {"Windows' console: pif and exe in both places", "", -1, {"work\\pgp.exe"}, pgp, TRUE,
+       {pgp + "pgp.pif", pgp + "pgp.exe", "pgp.pif", "pgp.exe"}},
+      {"own console: exe only", "", 0, {"pgp\\pgp.pif", "work\\pgp.exe"}, pgp, TRUE, {pgp + "pgp.exe", "pgp.exe"}},
+      {"the first that exists ends it", "", -1, {"pgp\\pgp.pif"}, pgp, TRUE, {pgp + "pgp.pif"}},
+      {"ProgPGP without drive: under PGPPATH first", "pgp263\\pgp.exe", -1, {"work\\pgp263\\pgp.exe"}, pgp, TRUE,
+       {pgp + "pgp263\\pgp.exe", "pgp263\\pgp.exe"}},
+      {"ProgPGP with drive: the only one", "C:\\tavix-nowhere\\PGP.EXE", -1, {"work\\pgp.exe"}, pgp, FALSE,
+       {"C:\\tavix-nowhere\\PGP.EXE"}},
+      {"a long PGPPATH", "", 0, {longDir.substr(dir_.size() + 1) + "pgp.exe"}, longDir, TRUE, {longDir + "pgp.exe"}},
+      {"too long ProgPGP is refused, not cut", existing + "pp", -1, {existing.substr(dir_.size() + 1)}, pgp, FALSE, {}},
+  };
+  ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
+  const std::string head = Text(IDS_PGP_NOT_FOUND);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const std::string& file : c.files) ASSERT_TRUE(WriteFileBytes(Path(file), "MZ")) << file;
+    ReplaceTextSetting(&settings.PGPPATH, c.pgpPath.c_str());
+    ReplaceTextSetting(&settings.ProgPGP, c.progPgp.c_str());
+    settings.KeepOpen = c.keepOpen;
+    CopyText(sharedMessageBuffer, kMessageBufferSize, head.c_str());
+    EXPECT_EQ(FindPgpProgram(), c.found);
+    std::string list = head;
+    for (const std::string& tried : c.tried) list += "\n" + tried;
+    EXPECT_EQ(std::string(sharedMessageBuffer), list);
+    EXPECT_EQ(std::string(pgpProgramPath), c.tried.empty() ? "" : c.tried.back());
+    for (const std::string& file : c.files) DeleteFileA(Path(file).c_str());
+  }
 }

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -13,12 +12,10 @@
 
 #include "config/pgp_discovery.h"
 #include "config/settings.h"
-#include "core/pgp_arguments.h"
-#include "core/pgp_job.h"
+#include "core/address_list.h"
 #include "core/text_utils.h"
 #include "pgp/pgp_runner.h"
 #include "pgp/pgp_win_finder.h"
-#include "core/address_list.h"
 #include "test_support.h"
 #include "ui/messages.h"
 #include "ui_robot.h"
@@ -26,10 +23,8 @@
 namespace {
 
 const char kPrompt[] = "Press any key or click in this window...";
-
 using support::FileExists;
 using support::ReadFileBytes;
-using support::WriteFileBytes;
 
 // The value of the first "key=value" line, or "<missing>".
 std::string Field(const std::string& text, const std::string& key) {
@@ -41,23 +36,16 @@ std::string Field(const std::string& text, const std::string& key) {
   return "<missing>";
 }
 
-// A console of this test's own: the test program may have been started with one.
-bool FreshConsole() {
-  FreeConsole();
-  return AllocConsole() != FALSE;
-}
-
-INPUT_RECORD KeyEvent(BOOL down) {
+INPUT_RECORD Key(BOOL down) {
   INPUT_RECORD record = {};
   record.EventType = KEY_EVENT;
   record.Event.KeyEvent.bKeyDown = down;
   record.Event.KeyEvent.wRepeatCount = 1;
   record.Event.KeyEvent.wVirtualKeyCode = 'X';
-  record.Event.KeyEvent.uChar.AsciiChar = 'x';
   return record;
 }
 
-INPUT_RECORD MouseEvent(DWORD buttons, DWORD eventFlags) {
+INPUT_RECORD Mouse(DWORD buttons, DWORD eventFlags) {
   INPUT_RECORD record = {};
   record.EventType = MOUSE_EVENT;
   record.Event.MouseEvent.dwButtonState = buttons;
@@ -65,31 +53,25 @@ INPUT_RECORD MouseEvent(DWORD buttons, DWORD eventFlags) {
   return record;
 }
 
-// Watches this process's console from a second thread while the main thread runs PGP:
-// when the keypress prompt shows, it records what the console looks like, optionally
-// sends events that must not end the wait, then a button or key press that must.
+// Watches this process's console from a second thread while the main thread waits: once
+// the keypress prompt shows it records the console, sends the events that must not end the
+// wait, then (now and then, in case one was flushed) the event that must.
 class ConsoleWatch {
  public:
   struct Sighting {
-    bool seen = false;
-    std::string title;
-    std::string bottomRow;
-    WORD firstAttribute = 0;
-    WORD lastAttribute = 0;
+    bool seen = false, waitedThroughIgnored = false;
+    std::string title, bottomRow;
+    WORD firstAttribute = 0, lastAttribute = 0;
     int right = 0;
-    bool waitedThroughIgnored = false;  // still waiting after the ignored events...
-    DWORD eventsLeft = 99;              // ...which it had read (none left unread)
+    DWORD eventsLeft = 99;
   };
-
-  explicit ConsoleWatch(std::vector<INPUT_RECORD> ignored = {}, INPUT_RECORD ending = KeyEvent(TRUE))
+  explicit ConsoleWatch(std::vector<INPUT_RECORD> ignored = {}, INPUT_RECORD ending = Key(TRUE))
       : ignored_(std::move(ignored)), ending_(ending), thread_([this] { Run(); }) {}
   ~ConsoleWatch() { Finish(); }
-
-  // Call when the watched call has returned.
   const Sighting& Finish() {
     returned_ = true;
     if (thread_.joinable()) thread_.join();
-    return sighting_;
+    return seen_;
   }
 
  private:
@@ -97,56 +79,46 @@ class ConsoleWatch {
     return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        nullptr, OPEN_EXISTING, 0, nullptr);
   }
-
   static void Send(HANDLE input, const INPUT_RECORD& record) {
     DWORD written = 0;
     WriteConsoleInputA(input, &record, 1, &written);
   }
-
   void Run() {
     DWORD lastEnding = 0;
     while (!returned_) {
       Sleep(20);
-      HANDLE output = Open("CONOUT$");
-      HANDLE input = Open("CONIN$");
+      HANDLE output = Open("CONOUT$"), input = Open("CONIN$");
       if (output != INVALID_HANDLE_VALUE && input != INVALID_HANDLE_VALUE) Look(input, output, lastEnding);
       if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
       if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
     }
   }
-
   void Look(HANDLE input, HANDLE output, DWORD& lastEnding) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(output, &info)) return;
-    int width = info.srWindow.Right + 1;
-    std::string row(width, '\0');
+    std::string row(info.srWindow.Right + 1, '\0');
     DWORD read = 0;
-    COORD start = {0, info.srWindow.Bottom};
-    if (!ReadConsoleOutputCharacterA(output, &row[0], width, start, &read)) return;
+    const COORD start = {0, info.srWindow.Bottom}, last = {info.srWindow.Right, info.srWindow.Bottom};
+    if (!ReadConsoleOutputCharacterA(output, &row[0], static_cast<DWORD>(row.size()), start, &read)) return;
     row.resize(read);
     if (row.find(kPrompt) == std::string::npos) return;
-
-    if (!sighting_.seen) {
-      sighting_.seen = true;
-      sighting_.bottomRow = row;
-      sighting_.right = info.srWindow.Right;
+    if (!seen_.seen) {
+      seen_.seen = true;
+      seen_.bottomRow = row;
+      seen_.right = info.srWindow.Right;
       char title[512] = "";
       GetConsoleTitleA(title, sizeof title);
-      sighting_.title = title;
-      DWORD count = 0;
-      ReadConsoleOutputAttribute(output, &sighting_.firstAttribute, 1, start, &count);
-      COORD last = {info.srWindow.Right, info.srWindow.Bottom};
-      ReadConsoleOutputAttribute(output, &sighting_.lastAttribute, 1, last, &count);
-      // The prompt is painted before the input is flushed: let the flush pass first.
-      Sleep(150);
+      seen_.title = title;
+      ReadConsoleOutputAttribute(output, &seen_.firstAttribute, 1, start, &read);
+      ReadConsoleOutputAttribute(output, &seen_.lastAttribute, 1, last, &read);
+      Sleep(150);  // the prompt is painted before the input is flushed: let the flush pass
       if (!ignored_.empty()) {
         for (const INPUT_RECORD& record : ignored_) Send(input, record);
         Sleep(300);
-        GetNumberOfConsoleInputEvents(input, &sighting_.eventsLeft);
-        sighting_.waitedThroughIgnored = !returned_;
+        GetNumberOfConsoleInputEvents(input, &seen_.eventsLeft);
+        seen_.waitedThroughIgnored = !returned_;
       }
     }
-    // Sent again now and then in case one was flushed; the wait never hangs the test.
     if (GetTickCount() - lastEnding > 500) {
       Send(input, ending_);
       lastEnding = GetTickCount();
@@ -155,7 +127,7 @@ class ConsoleWatch {
 
   std::vector<INPUT_RECORD> ignored_;
   INPUT_RECORD ending_;
-  Sighting sighting_;
+  Sighting seen_;
   std::atomic<bool> returned_{false};
   std::thread thread_;
 };
@@ -166,35 +138,29 @@ class PgpRunner : public testing::Test {
     savedKeepOpen_ = settings.KeepOpen;
     CopyText(savedProgram_, sizeof savedProgram_, pgpProgramPath);
     dir_ = support::MakeScratchDirectory("tavix-runner-");
-    ASSERT_TRUE(FileExists(dir_));
+    ASSERT_FALSE(dir_.empty());
+    plain_ = dir_ + "\\TAVIX";
     log_ = dir_ + "\\pgp.log";
     SetEnvironmentVariableA("TAVIX_PGP_LOG", log_.c_str());
     SetEnvironmentVariableA("PGPPATH", dir_.c_str());
-
-    standin_ = support::BesideProgram("pgp.exe");
-    probe_ = support::BesideProgram("console_probe.exe");
-    ASSERT_TRUE(FileExists(standin_)) << standin_;
-    UseProgram(standin_);
+    Use(support::BesideProgram("pgp.exe"));
+    ASSERT_TRUE(FileExists(pgpProgramPath)) << pgpProgramPath;
     settings.KeepOpen = -1;
   }
-
   void TearDown() override {
     FreeConsole();
     settings.KeepOpen = savedKeepOpen_;
     CopyText(pgpProgramPath, sizeof pgpProgramPath, savedProgram_);
     support::RemoveTree(dir_);
   }
-
-  static void UseProgram(const std::string& path) {
-    CopyText(pgpProgramPath, sizeof pgpProgramPath, path.c_str());
+  static void Use(const std::string& program) {
+    CopyText(pgpProgramPath, sizeof pgpProgramPath, program.c_str());
   }
-
-  // An encrypt job for "alice" on a fresh plain transfer file in the test directory.
-  PgpJob EncryptJob() {
-    plain_ = dir_ + "\\TAVIX";
-    EXPECT_TRUE(WriteFileBytes(plain_, "Meet me at noon.\r\n"));
+  // A job for "alice" on a fresh plain transfer file.
+  PgpJob Job(uint16_t flags) {
+    EXPECT_TRUE(support::WriteFileBytes(plain_, "Meet me at noon.\r\n"));
     PgpJob job = {};
-    job.flags = kEncryptJob;
+    job.flags = flags;
     job.function = Encrypt;
     job.owner = GetDesktopWindow();
     job.inputFile = plain_.c_str();
@@ -203,235 +169,166 @@ class PgpRunner : public testing::Test {
     return job;
   }
 
-  std::string CommandLineOf(const PgpJob& job) const {
-    return std::string(pgpProgramPath) + " " + job.arguments;
-  }
-
   int savedKeepOpen_ = 0;
   char savedProgram_[kPgpProgramPathSize] = "";
-  support::ScopedEnvironment environment_{{"TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH", "TAVIX_PGP_LOG", "TAVIX_PGP_NO_RESULT",
-                                           "PGPPATH", "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS", "TAVIX_PROBE_EXIT"}};
-  std::string dir_, log_, standin_, probe_, plain_;
+  support::ScopedEnvironment environment_{{"TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH", "TAVIX_PGP_LOG",
+                                           "PGPPATH", "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS"}};
+  std::string dir_, log_, plain_;
 };
 
-TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheExitCode) {
-  PgpJob job = EncryptJob();
-  job.exitCode = 12345;
-  ASSERT_TRUE(RunPgp(job)) << sharedMessageBuffer;
-  EXPECT_EQ(job.exitCode, 0u);
-  EXPECT_TRUE(FileExists(plain_ + ".asc")) << "the stand-in encrypted the transfer file";
-
-  std::string log = ReadFileBytes(log_);
-  EXPECT_EQ(Field(log, "command line"), CommandLineOf(job));
-  EXPECT_EQ(Field(log, "arguments"), job.arguments);
-  EXPECT_EQ(Field(log, "argument count"), "3");
-  EXPECT_EQ(Field(log, "argument 1"), "-aetw");
-  EXPECT_EQ(Field(log, "argument 2"), plain_);
-  EXPECT_EQ(Field(log, "argument 3"), "alice");
-  EXPECT_EQ(Field(log, "PGPPATH"), dir_) << "the child inherits the environment";
-
-  EXPECT_EQ(runningCount, 0u);
-  EXPECT_EQ(pgpProcessInformation.hProcess, nullptr);
-  EXPECT_EQ(pgpProcessInformation.hThread, nullptr);
-  EXPECT_NE(pgpProcessInformation.dwProcessId, 0u);
-}
-
-TEST_F(PgpRunner, DecodeLineHasTwoBlanksBeforeTheFileAndRoundTrips) {
-  ASSERT_TRUE(WriteFileBytes(dir_ + "\\secring.txt", "Alice <alice@example.org>\n"));
-  PgpJob encrypt = EncryptJob();
-  ASSERT_TRUE(RunPgp(encrypt)) << sharedMessageBuffer;
-  ASSERT_EQ(encrypt.exitCode, 0u);
-  ASSERT_FALSE(FileExists(plain_)) << "-w wiped the plain text";
-  DeleteFileA(log_.c_str());
-
-  std::string armoured = plain_ + ".asc";
-  PgpJob decode = {};
-  decode.flags = kDecodeJob;
-  decode.function = Decode;
-  decode.inputFile = armoured.c_str();
-  ASSERT_EQ(BuildArguments(decode), static_cast<int>(armoured.size() + 1));
-  ASSERT_TRUE(RunPgp(decode)) << sharedMessageBuffer;
-  EXPECT_EQ(decode.exitCode, 0u);
-
-  std::string log = ReadFileBytes(log_);
-  EXPECT_EQ(Field(log, "command line"), std::string(pgpProgramPath) + "  " + armoured);
-  EXPECT_EQ(Field(log, "argument count"), "1");
-  EXPECT_EQ(ReadFileBytes(plain_), "Meet me at noon.\r\n");
-}
-
-TEST_F(PgpRunner, ExitCodesAreKeptWholeAndOnlyTheLowHalfCounts) {
+TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheWholeExitCode) {
   struct Case {
-    const char* variable;
-    const char* value;
+    const char *name, *variable, *value;
+    uint16_t flags;
+    const char* arguments;  // after the program path; "@" stands for the plain transfer file
     uint32_t code;
     bool succeeded;
   } cases[] = {
-      {"TAVIX_PGP_EXIT", "0", 0, true},
-      {"TAVIX_PGP_EXIT", "3", 3, false},
-      {"TAVIX_PGP_EXIT", "0x10000", 0x10000, true},
-      {"TAVIX_PGP_CRASH", "1", 0xC0000005, false},
+      {"encrypt", nullptr, nullptr, kEncryptJob, " -aetw @ alice", 0, true},
+      {"decode: two blanks before the file", nullptr, nullptr, kDecodeJob, "  @", 3, false},
+      {"failure", "TAVIX_PGP_EXIT", "3", kEncryptJob, " -aetw @ alice", 3, false},
+      {"only the low half counts", "TAVIX_PGP_EXIT", "0x10000", kEncryptJob, " -aetw @ alice", 0x10000, true},
+      {"crash", "TAVIX_PGP_CRASH", "1", kEncryptJob, " -aetw @ alice", 0xC0000005, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
-    SetEnvironmentVariableA(c.variable, c.value);
-    PgpJob job = EncryptJob();
-    EXPECT_TRUE(RunPgp(job)) << "a non-zero exit code is not a failure to run";
+    SCOPED_TRACE(c.name);
+    DeleteFileA(log_.c_str());
+    if (c.variable) SetEnvironmentVariableA(c.variable, c.value);
+    PgpJob job = Job(c.flags);
+    job.exitCode = 12345;
+    EXPECT_TRUE(RunPgp(job)) << "a non-zero exit code is no failure to run: " << sharedMessageBuffer;
+    if (c.variable) SetEnvironmentVariableA(c.variable, nullptr);
     EXPECT_EQ(job.exitCode, c.code);
     EXPECT_EQ(JobSucceeded(job), c.succeeded);
+    std::string arguments = c.arguments;
+    arguments.replace(arguments.find('@'), 1, plain_);
+    const std::string log = ReadFileBytes(log_);
+    EXPECT_EQ(Field(log, "command line"), pgpProgramPath + arguments);
+    EXPECT_EQ(Field(log, "PGPPATH"), dir_) << "the child inherits the environment";
     EXPECT_EQ(runningCount, 0u);
-    SetEnvironmentVariableA(c.variable, nullptr);
+    EXPECT_EQ(pgpProcessInformation.hProcess, nullptr);
+    EXPECT_EQ(pgpProcessInformation.hThread, nullptr);
+    EXPECT_NE(pgpProcessInformation.dwProcessId, 0u) << "kept for the console window search";
+  }
+  EXPECT_FALSE(FileExists(plain_)) << "the last encryption wiped its input";
+}
+
+TEST_F(PgpRunner, ProgramThatCannotRunIsNamedAndNoExitCodeIsMade) {
+  // The job's arguments take 10 characters: with a path of 244 the line is 255 long.
+  const std::string base = "C:\\" + std::string(200, 'p') + "\\";
+  const std::string fits = base + std::string(244 - base.size() - 4, 'q') + ".exe";
+  const std::string tooLong = base + std::string(245 - base.size() - 4, 'q') + ".exe";
+  struct Case {
+    const char* name;
+    std::string program, message;  // the message is cut to the 255 characters of its buffer
+  } cases[] = {
+      {"missing", dir_ + "\\no-pgp-here.exe", "File not found:\n  " + dir_ + "\\no-pgp-here.exe"},
+      {"255 characters are tried", fits, ("File not found:\n  " + fits).substr(0, 255)},
+      {"256 are refused, not cut", tooLong, ("Bad pathname:\n  " + tooLong).substr(0, 255)},
+  };
+  settings.KeepOpen = 0;  // a console of its own, but no prompt for a run that never started
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PgpJob job = {};
+    job.flags = kCheckSignatureJob;
+    job.inputFile = "TAVIX.asc";
+    ASSERT_EQ(BuildArguments(job), 10);
+    job.exitCode = 77;
+    Use(c.program);
+    ConsoleWatch watch;
+    EXPECT_FALSE(RunPgp(job));
+    EXPECT_FALSE(watch.Finish().seen);
+    EXPECT_EQ(std::string(sharedMessageBuffer), c.message);
+    EXPECT_EQ(job.exitCode, 77u);
+    EXPECT_EQ(runningCount, 0u);
+    EXPECT_EQ(GetConsoleWindow(), nullptr) << "the run's console is freed";
   }
 }
 
-TEST_F(PgpRunner, MissingProgramGivesFileNotFoundWithThePath) {
-  std::string missing = dir_ + "\\no-pgp-here.exe";
-  UseProgram(missing);
-  settings.KeepOpen = 0;  // a fresh console, but no prompt for a run that never started
-  PgpJob job = EncryptJob();
-  job.exitCode = 77;
-  ConsoleWatch watch;
-  EXPECT_FALSE(RunPgp(job));
-  EXPECT_FALSE(watch.Finish().seen);
-  EXPECT_EQ(std::string(sharedMessageBuffer), "File not found:\n  " + missing);
-  EXPECT_EQ(job.exitCode, 77u) << "no exit code for a process that never ran";
-  EXPECT_EQ(runningCount, 0u);
-  EXPECT_EQ(GetConsoleWindow(), nullptr) << "the console of the run is freed";
-}
-
-TEST_F(PgpRunner, CommandLineOver255CharactersIsRefusedNotCut) {
-  PgpJob job = {};
-  job.flags = kCheckSignatureJob;
-  job.inputFile = "TAVIX.asc";
-  ASSERT_EQ(BuildArguments(job), 10);
-  // Program path + blank + 10 characters: 244 makes 255, 245 makes 256.
-  std::string base = "C:\\" + std::string(200, 'p') + "\\";
-
-  std::string fits = base + std::string(244 - base.size() - 4, 'q') + ".exe";
-  ASSERT_EQ(fits.size(), 244u);
-  UseProgram(fits);
-  EXPECT_FALSE(RunPgp(job));
-  std::string tried = sharedMessageBuffer;
-  EXPECT_EQ(tried.find("Bad pathname"), std::string::npos) << tried;
-  EXPECT_NE(tried.find("not found:\n  C:\\ppp"), std::string::npos) << "it was tried: " << tried;
-
-  std::string tooLong = base + std::string(245 - base.size() - 4, 'q') + ".exe";
-  UseProgram(tooLong);
-  EXPECT_FALSE(RunPgp(job));
-  // The message itself is cut to the 255 characters of the buffer.
-  EXPECT_EQ(std::string(sharedMessageBuffer), ("Bad pathname:\n  " + tooLong).substr(0, 255));
-  EXPECT_EQ(runningCount, 0u);
-}
-
-TEST_F(PgpRunner, NegativeKeepOpenLeavesTheConsoleAlone) {
-  ASSERT_TRUE(FreshConsole());
-  SetConsoleTitleA("runner test console");
-  HWND console = GetConsoleWindow();
-  UseProgram(probe_);
-  std::string out = dir_ + "\\probe.txt";
+TEST_F(PgpRunner, KeepOpenDecidesWhoseConsolePgpGets) {
+  struct Case {
+    int keepOpen;
+    const char* probeTitle;  // "" : the command line
+    bool consoleKept;
+  } cases[] = {{-1, "runner test console", true}, {1, "", false}};
+  Use(support::BesideProgram("console_probe.exe"));
+  const std::string out = dir_ + "\\probe.txt";
   SetEnvironmentVariableA("TAVIX_PROBE_OUT", out.c_str());
   SetEnvironmentVariableA("TAVIX_PROBE_WAIT_MS", "400");
-
-  // While the probe runs, the runner counts it and knows its process.
-  std::atomic<bool> done{false};
-  std::atomic<DWORD> countSeen{0}, idSeen{0};
-  std::thread sampler([&] {
-    while (!done) {
-      if (runningCount > 0) {
-        countSeen = runningCount;
-        idSeen = pgpProcessInformation.dwProcessId;
-      }
-      Sleep(10);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keepOpen);
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    SetConsoleTitleA("runner test console");
+    const HWND console = GetConsoleWindow();
+    settings.KeepOpen = c.keepOpen;
+    PgpJob job = Job(kEncryptJob);
+    // While the probe runs, the runner counts it and knows its process.
+    std::atomic<bool> done{false};
+    std::atomic<DWORD> countSeen{0}, idSeen{0};
+    std::thread sampler([&] {
+      for (; !done; Sleep(10))
+        if (runningCount > 0) countSeen = runningCount, idSeen = pgpProcessInformation.dwProcessId;
+    });
+    const BOOL ran = RunPgp(job);
+    done = true;
+    sampler.join();
+    ASSERT_TRUE(ran) << sharedMessageBuffer;
+    if (c.consoleKept) {  // the probe waits its whole 400 ms there: time enough to sample
+      EXPECT_EQ(countSeen.load(), 1u);
+      EXPECT_EQ(idSeen.load(), pgpProcessInformation.dwProcessId);
     }
-  });
-  PgpJob job = EncryptJob();
-  BOOL ran = RunPgp(job);
-  done = true;
-  sampler.join();
-
-  ASSERT_TRUE(ran) << sharedMessageBuffer;
-  EXPECT_EQ(countSeen.load(), 1u);
-  EXPECT_EQ(idSeen.load(), pgpProcessInformation.dwProcessId);
-  EXPECT_EQ(runningCount, 0u);
-  EXPECT_EQ(GetConsoleWindow(), console) << "no console was freed or allocated";
-  char title[256] = "";
-  GetConsoleTitleA(title, sizeof title);
-  EXPECT_STREQ(title, "runner test console");
-  std::string seen = ReadFileBytes(out);
-  EXPECT_EQ(Field(seen, "titleIsCommandLine"), "0");
-  EXPECT_EQ(Field(seen, "title"), "runner test console") << "the probe shared this console";
+    const std::string seen = ReadFileBytes(out);
+    EXPECT_EQ(Field(seen, "console"), "1");
+    EXPECT_EQ(Field(seen, "title"), *c.probeTitle ? c.probeTitle : pgpProgramPath + (" " + std::string(job.arguments)));
+    EXPECT_EQ(GetConsoleWindow() == console, c.consoleKept);
+  }
 }
 
-TEST_F(PgpRunner, PositiveKeepOpenGivesAFreshTitledConsoleWithoutPromptAfterSuccess) {
-  ASSERT_TRUE(FreshConsole());
-  SetConsoleTitleA("runner test console");
-  settings.KeepOpen = 1;
-  UseProgram(probe_);
-  std::string out = dir_ + "\\probe.txt";
-  SetEnvironmentVariableA("TAVIX_PROBE_OUT", out.c_str());
-
-  PgpJob job = EncryptJob();
-  ConsoleWatch watch;
-  ASSERT_TRUE(RunPgp(job)) << sharedMessageBuffer;
-  EXPECT_FALSE(watch.Finish().seen) << "an encryption that succeeded does not wait";
-  std::string seen = ReadFileBytes(out);
-  EXPECT_EQ(Field(seen, "console"), "1");
-  EXPECT_EQ(Field(seen, "titleIsCommandLine"), "1") << Field(seen, "title");
-  EXPECT_EQ(GetConsoleWindow(), nullptr) << "the run's console is freed afterwards";
-}
-
-TEST_F(PgpRunner, PositiveKeepOpenPromptsAfterFailureOrForJobsThatDoNotEncrypt) {
-  settings.KeepOpen = 5;  // any positive value
+TEST_F(PgpRunner, PromptFollowsKeepOpenAndTheOutcome) {
   struct Case {
     const char* name;
+    int keepOpen;
     uint16_t flags;
     const char* exitCode;
     bool prompt;
   } cases[] = {
-      {"failed encryption", kEncryptJob, "1", true},
-      {"encryption with only high bits set", kEncryptJob, "0x10000", false},
-      {"clearsign", kClearsignJob, "0", false},
-      {"decode", kDecodeJob, "0", true},
-      {"add key", kAddKeyJob, "0x10000", true},
+      {"always with 0", 0, kEncryptJob, "0", true},
+      {"failed encryption", 5, kEncryptJob, "1", true},
+      {"encryption with only high bits set", 1, kEncryptJob, "0x10000", false},
+      {"clearsign", 1, kClearsignJob, "0", false},
+      {"decode", 1, kDecodeJob, "0", true},
+      {"add key", 1, kAddKeyJob, "0x10000", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    settings.KeepOpen = c.keepOpen;
     SetEnvironmentVariableA("TAVIX_PGP_EXIT", c.exitCode);
-    PgpJob job = EncryptJob();
-    job.flags = c.flags;
-    ASSERT_GE(BuildArguments(job), 0);
+    PgpJob job = Job(c.flags);
     ConsoleWatch watch;
     ASSERT_TRUE(RunPgp(job)) << sharedMessageBuffer;
     const ConsoleWatch::Sighting& seen = watch.Finish();
     EXPECT_EQ(seen.seen, c.prompt);
-    if (c.prompt) {
-      EXPECT_EQ(seen.title, CommandLineOf(job));
-    }
+    EXPECT_EQ(GetConsoleWindow(), nullptr);
+    if (!seen.seen) continue;
+    EXPECT_EQ(seen.title, pgpProgramPath + (" " + std::string(job.arguments)));
+    EXPECT_EQ(seen.firstAttribute, 0xE4);  // red on bright yellow, the whole row
+    EXPECT_EQ(seen.lastAttribute, 0xE4);
+    const size_t column = (seen.right - std::strlen(kPrompt)) / 2;
+    EXPECT_EQ(seen.bottomRow.find(kPrompt), column) << seen.bottomRow;
   }
 }
 
-TEST_F(PgpRunner, ZeroKeepOpenAlwaysPromptsOnTheBottomRow) {
-  settings.KeepOpen = 0;
-  PgpJob job = EncryptJob();
-  ConsoleWatch watch;
-  ASSERT_TRUE(RunPgp(job)) << sharedMessageBuffer;
-  const ConsoleWatch::Sighting& seen = watch.Finish();
-  ASSERT_TRUE(seen.seen);
-  EXPECT_EQ(job.exitCode, 0u);
-  EXPECT_EQ(seen.title, CommandLineOf(job));
-  EXPECT_EQ(seen.firstAttribute, 0xE4);
-  EXPECT_EQ(seen.lastAttribute, 0xE4);
-  int length = static_cast<int>(std::strlen(kPrompt));
-  int column = (seen.right - length) / 2;
-  EXPECT_EQ(seen.bottomRow.find(kPrompt), static_cast<size_t>(column)) << seen.bottomRow;
-  EXPECT_EQ(GetConsoleWindow(), nullptr);
-}
+TEST(WaitForKeypress, OnlyAKeyOrButtonPressEndsTheWaitAndNoConsoleNoWait) {
+  FreeConsole();
+  const DWORD start = GetTickCount();
+  WaitForKeypress();
+  EXPECT_LT(GetTickCount() - start, 2000u) << "without a console it returns at once";
 
-TEST(WaitForKeypress, KeyUpAndMouseMovesDoNotEndTheWaitAButtonPressDoes) {
-  ASSERT_TRUE(FreshConsole());
-  ConsoleWatch watch({KeyEvent(FALSE), MouseEvent(0, 0),
-                      MouseEvent(FROM_LEFT_1ST_BUTTON_PRESSED, MOUSE_MOVED),
-                      MouseEvent(RIGHTMOST_BUTTON_PRESSED, DOUBLE_CLICK)},
-                     MouseEvent(FROM_LEFT_1ST_BUTTON_PRESSED, 0));
+  ASSERT_TRUE(AllocConsole());
+  ConsoleWatch watch({Key(FALSE), Mouse(0, 0), Mouse(FROM_LEFT_1ST_BUTTON_PRESSED, MOUSE_MOVED),
+                      Mouse(RIGHTMOST_BUTTON_PRESSED, DOUBLE_CLICK)},
+                     Mouse(FROM_LEFT_1ST_BUTTON_PRESSED, 0));
   WaitForKeypress();
   const ConsoleWatch::Sighting& seen = watch.Finish();
   FreeConsole();
@@ -440,17 +337,9 @@ TEST(WaitForKeypress, KeyUpAndMouseMovesDoNotEndTheWaitAButtonPressDoes) {
   EXPECT_EQ(seen.eventsLeft, 0u) << "the ignored events were read, not left waiting";
 }
 
-TEST(WaitForKeypress, ReturnsAtOnceWithoutAConsole) {
-  FreeConsole();
-  DWORD start = GetTickCount();
-  WaitForKeypress();
-  EXPECT_LT(GetTickCount() - start, 2000u);
-}
-
 TEST(ReportExitCode, ShowsTheLow16BitsWithTheOperationCaption) {
   PgpJob job = {};
   job.flags = kEncryptJob;
-  job.function = Encrypt;
   job.owner = GetDesktopWindow();
   job.exitCode = 0x20003;
   RobotAnswer answer = robot::Expect(" PGP - Encrypt ", IDOK);
@@ -459,15 +348,13 @@ TEST(ReportExitCode, ShowsTheLow16BitsWithTheOperationCaption) {
   ASSERT_TRUE(answer.ok()) << answer.error();
   EXPECT_EQ(answer.text(), " PGP returned errorcode: 3");
   EXPECT_EQ(answer.buttons(), std::vector<int>{IDOK});
-  EXPECT_STREQ(operationCaption, " PGP - Encrypt ");
 }
 
 TEST(SetOperationCaption, NamesTheFunctionByFlagsThenFunction) {
   struct Case {
     uint16_t flags;
     int32_t function;
-    const char* recipients;
-    const char* caption;
+    const char *recipients, *caption;
   } cases[] = {
       {0, Encrypt, "", " PGP - Clearsign "},
       {0, Encrypt, "bob", " PGP - Encrypt "},
@@ -476,8 +363,6 @@ TEST(SetOperationCaption, NamesTheFunctionByFlagsThenFunction) {
       {0, AddKey, "", " PGP - Add key "},
       {0, NothingToDo, "", " PGP - Functions"},
       {0, 9, "", " PGP - Functions"},
-      {kDecodeJob, Decode, "", " PGP - Decode "},
-      {kAddKeyJob, AddKey, "", " PGP - Add key "},
       {kCheckSignatureJob, Encrypt, "", " PGP - Encrypt "},
       {kEncryptJob, Decode, "", " PGP - Encrypt "},
       {kClearsignJob, Encrypt, "bob", " PGP - Clearsign "},
@@ -495,7 +380,7 @@ TEST(SetOperationCaption, NamesTheFunctionByFlagsThenFunction) {
 }
 
 TEST(BuildArgumentsForAJob, SenderSignsWhenNoUserIsGivenAndOutputIsTheTransferFile) {
-  TAddressList addresses;
+  TAddressList addresses, none;
   ASSERT_TRUE(addresses.Add(TAddress::Make("sender@example.org", nullptr, nullptr)));
   ASSERT_TRUE(addresses.Add(TAddress::Make("bob@example.org", nullptr, nullptr)));
   PgpJob job = {};
@@ -503,66 +388,52 @@ TEST(BuildArgumentsForAJob, SenderSignsWhenNoUserIsGivenAndOutputIsTheTransferFi
   job.inputFile = "TAVIX";
   job.addresses = &addresses;
   BuildArguments(job);
-  EXPECT_EQ(std::string(job.arguments),
-            std::string("-ast +clearsig=on TAVIX -u sender@example.org -o ") + transferFileText);
-
+  EXPECT_EQ(std::string(job.arguments), std::string("-ast +clearsig=on TAVIX -u sender@example.org -o ") + transferFileText);
   SetSignAs(job, "me");
   BuildArguments(job);
-  EXPECT_EQ(std::string(job.arguments),
-            std::string("-ast +clearsig=on TAVIX -u me -o ") + transferFileText);
-
-  TAddressList empty;
-  job.addresses = &empty;
+  EXPECT_EQ(std::string(job.arguments), std::string("-ast +clearsig=on TAVIX -u me -o ") + transferFileText);
+  // Nobody to sign as: the switch goes.
+  job.addresses = &none;
   job.signAs[0] = '\0';
   job.flags = kClearsignJob | kJobSignAs;
   EXPECT_EQ(BuildArguments(job), 23);
   EXPECT_EQ(job.flags, kClearsignJob);
 }
 
-// A window's thread and process identify it; the finder stops at the first match.
 TEST(TPgpWinFinder, FindsAWindowOfTheGivenThreadAndProcessOnly) {
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<DWORD> windowThread{0}, idleThread{0};
   std::atomic<HWND> window{nullptr};
+  std::atomic<DWORD> windowThread{0}, idleThread{0};
   std::thread owner([&] {
-    window = CreateWindowExA(0, "STATIC", "pgp console stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50,
-                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND made = CreateWindowExA(0, "STATIC", "pgp console stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 50,
+                                50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    window = made;
     windowThread = GetCurrentThreadId();
-    SetEvent(ready);
     WaitForSingleObject(quit, 10000);
-    DestroyWindow(window);
+    DestroyWindow(made);
   });
   std::thread idle([&] {
     idleThread = GetCurrentThreadId();
     WaitForSingleObject(quit, 10000);
   });
-  WaitForSingleObject(ready, 10000);
-  while (idleThread == 0) Sleep(1);
+  for (DWORD start = GetTickCount(); (!windowThread || !idleThread) && GetTickCount() - start < 10000;) Sleep(1);
   ASSERT_NE(window.load(), nullptr);
-
-  PROCESS_INFORMATION process = {nullptr, nullptr, GetCurrentProcessId(), windowThread};
-  TPgpWinFinder finder(process);
-  finder.EnumTopLevel();
-  ASSERT_NE(finder.foundWindow, nullptr);
-  DWORD processId = 0;
-  EXPECT_EQ(GetWindowThreadProcessId(finder.foundWindow, &processId), windowThread.load());
-  EXPECT_EQ(processId, GetCurrentProcessId());
-
-  PROCESS_INFORMATION otherProcess = {nullptr, nullptr, GetCurrentProcessId() + 4, windowThread};
-  TPgpWinFinder wrongProcess(otherProcess);
-  wrongProcess.EnumTopLevel();
-  EXPECT_EQ(wrongProcess.foundWindow, nullptr);
-
-  PROCESS_INFORMATION noWindows = {nullptr, nullptr, GetCurrentProcessId(), idleThread};
-  TPgpWinFinder windowless(noWindows);
-  windowless.EnumTopLevel();
-  EXPECT_EQ(windowless.foundWindow, nullptr);
-
+  const DWORD self = GetCurrentProcessId();
+  struct Case {
+    const char* name;
+    DWORD process, thread;
+    bool found;
+  } cases[] = {{"its window", self, windowThread, true},
+               {"another process", self + 4, windowThread, false},
+               {"a thread without windows", self, idleThread, false}};
+  for (const Case& c : cases) {
+    TPgpWinFinder finder(PROCESS_INFORMATION{nullptr, nullptr, c.process, c.thread});
+    finder.EnumTopLevel();
+    EXPECT_EQ(finder.foundWindow, c.found ? window.load() : nullptr) << c.name;
+  }
   SetEvent(quit);
   owner.join();
   idle.join();
-  CloseHandle(ready);
   CloseHandle(quit);
 }
 

@@ -1,5 +1,5 @@
-// Transfer files with real files: writing and reading with the OEM conversion, wiping,
-// and composing PGP's output into the operation's text buffer.
+// Transfer files with real files: the OEM conversion, failures, the wipe, and composing
+// PGP's output into the operation's text.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,216 +15,150 @@ namespace {
 using support::FileExists;
 using support::ReadFileBytes;
 
-std::string Pattern(size_t size) {
-  std::string bytes;
-  for (size_t i = 0; i < size % 256; ++i) bytes += static_cast<char>(i);
-  for (size_t block = 0; block < size / 256; ++block) {
-    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-  }
-  return bytes;
-}
-
 HGLOBAL TextBuffer(const std::string& text) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  char* bytes = static_cast<char*>(GlobalLock(block));
-  std::memcpy(bytes, text.c_str(), text.size() + 1);
+  std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
   GlobalUnlock(block);
   return block;
 }
 
-std::string BufferText(HGLOBAL block) {
-  std::string text(static_cast<const char*>(GlobalLock(block)));
+std::string BufferText(HGLOBAL block, size_t length) {
+  const char* bytes = static_cast<const char*>(GlobalLock(block));
+  std::string text(bytes, length);
+  EXPECT_EQ(bytes[length], '\0') << "terminated";
   GlobalUnlock(block);
   return text;
 }
 
 class TransferFiles : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = support::MakeScratchDirectory("tavix_transfer_");
-    file_ = dir_ + "\\TAVIX.asc";
-    link_ = dir_ + "\\witness";
-  }
   void TearDown() override {
     if (operationState.textHandle) GlobalFree(operationState.textHandle);
     operationState = TOperationState{};
-    DeleteFileA(file_.c_str());
-    DeleteFileA(link_.c_str());
-    RemoveDirectoryA(dir_.c_str());
+    support::RemoveTree(dir_);
   }
-
-  // Writes through the plug-in and reads back through it; returns the text read.
-  std::string RoundTrip(const std::string& text, BOOL convert, DWORD* length) {
-    EXPECT_TRUE(WriteTransferFile(text.data(), static_cast<DWORD>(text.size()), file_.c_str(), convert));
-    HGLOBAL block = nullptr;
-    EXPECT_EQ(ReadTransferFile(&block, file_.c_str(), length, convert), 0u);
-    if (!block) return "";
-    EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 0u) << "the buffer comes back unlocked";
-    EXPECT_GE(GlobalSize(block), *length + 1);
-    const char* bytes = static_cast<const char*>(GlobalLock(block));
-    std::string read(bytes, *length);
-    EXPECT_EQ(bytes[*length], '\0');
-    GlobalUnlock(block);
-    GlobalFree(block);
-    return read;
-  }
-
-  std::string dir_, file_, link_;
+  const std::string dir_ = support::MakeScratchDirectory("tavix_transfer_");
+  const std::string file_ = dir_ + "\\TAVIX.asc";
 };
 
 }  // namespace
 
-TEST_F(TransferFiles, BytesTravelUnchangedWithoutConversion) {
-  std::string text("line one\r\n\xE4\x84 and a NUL \0 inside\r\n", 32);
-  DWORD length = 0;
-  EXPECT_EQ(RoundTrip(text, FALSE, &length), text);
-  EXPECT_EQ(length, text.size());
-  EXPECT_EQ(ReadFileBytes(file_), text) << "no terminator, header or length is written";
-}
-
-TEST_F(TransferFiles, AnsiOemConversionOnTheWayOutAndBack) {
+TEST_F(TransferFiles, TextTravelsWholeAndConvertedOnlyWhenAsked) {
   ASSERT_EQ(GetACP(), 1252u);
   ASSERT_EQ(GetOEMCP(), 437u);
-  DWORD length = 0;
-  EXPECT_EQ(RoundTrip("K\xE4se", TRUE, &length), "K\xE4se");
-  EXPECT_EQ(length, 4u);
-  EXPECT_EQ(ReadFileBytes(file_), "K\x84se");
-
-  // The caller's text is not converted in place.
-  std::string original = "\xE4";
-  ASSERT_TRUE(WriteTransferFile(original.data(), 1, file_.c_str(), TRUE));
-  EXPECT_EQ(original, "\xE4");
+  struct Case {
+    const char* name;
+    std::string text;
+    BOOL convert;
+    std::string onDisk;
+  } cases[] = {
+      {"bytes as they are", std::string("a\r\n\xE4 NUL \0 in\r\n", 14), FALSE, std::string("a\r\n\xE4 NUL \0 in\r\n", 14)},
+      {"ANSI to OEM and back", "K\xE4se", TRUE, "K\x84se"},
+      {"empty", "", TRUE, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string original = c.text;
+    ASSERT_TRUE(WriteTransferFile(c.text.data(), static_cast<DWORD>(c.text.size()), file_.c_str(), c.convert));
+    EXPECT_EQ(c.text, original) << "the caller's text is not converted in place";
+    EXPECT_EQ(ReadFileBytes(file_), c.onDisk) << "no terminator, header or length is written";
+    HGLOBAL block = nullptr;
+    DWORD length = 99;
+    ASSERT_EQ(ReadTransferFile(&block, file_.c_str(), &length, c.convert), 0u);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 0u) << "the buffer comes back unlocked";
+    EXPECT_EQ(length, c.text.size());
+    EXPECT_EQ(BufferText(block, length), c.text);
+    GlobalFree(block);
+  }
 }
 
-TEST_F(TransferFiles, EmptyFileGivesOnlyTheTerminator) {
-  DWORD length = 99;
-  EXPECT_EQ(RoundTrip("", TRUE, &length), "");
-  EXPECT_EQ(length, 0u);
-  EXPECT_TRUE(FileExists(file_));
-}
-
-TEST_F(TransferFiles, FailuresReportTheWindowsCodeAndReturnNoBuffer) {
-  HGLOBAL block = reinterpret_cast<HGLOBAL>(1);
-  DWORD length = 0;
-  EXPECT_EQ(ReadTransferFile(&block, (dir_ + "\\missing").c_str(), &length, FALSE),
-            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(block, nullptr);
-  EXPECT_EQ(ReadTransferFile(&block, (dir_ + "\\no\\such").c_str(), &length, FALSE),
-            static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-  EXPECT_EQ(block, nullptr);
-
-  SetLastError(0);
-  EXPECT_FALSE(WriteTransferFile("x", 1, (dir_ + "\\no\\such").c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-
-  // Held open by another without sharing: both directions report the sharing violation.
+TEST_F(TransferFiles, FailuresGiveTheWindowsCodeNoBufferAndLeaveTheFile) {
   ASSERT_TRUE(WriteTransferFile("secret", 6, file_.c_str(), FALSE));
   HANDLE holder = CreateFileA(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  block = reinterpret_cast<HGLOBAL>(1);
-  EXPECT_EQ(ReadTransferFile(&block, file_.c_str(), &length, FALSE),
-            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  EXPECT_EQ(block, nullptr);
-  SetLastError(0);
-  EXPECT_FALSE(WriteTransferFile("other", 5, file_.c_str(), FALSE));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  struct Case {
+    std::string path;
+    DWORD code;
+  } cases[] = {{dir_ + "\\missing", ERROR_FILE_NOT_FOUND},
+               {dir_ + "\\no\\such", ERROR_PATH_NOT_FOUND},
+               {file_, ERROR_SHARING_VIOLATION}};  // held open by another without sharing
+  for (const Case& c : cases) {
+    HGLOBAL block = reinterpret_cast<HGLOBAL>(1);
+    DWORD length = 0;
+    EXPECT_EQ(ReadTransferFile(&block, c.path.c_str(), &length, FALSE), c.code) << c.path;
+    EXPECT_EQ(block, nullptr);
+    if (c.code == ERROR_FILE_NOT_FOUND) continue;  // a write makes that one
+    SetLastError(0);
+    EXPECT_FALSE(WriteTransferFile("other", 5, c.path.c_str(), FALSE)) << c.path;
+    EXPECT_EQ(GetLastError(), c.code) << c.path;
+  }
   CloseHandle(holder);
   EXPECT_EQ(ReadFileBytes(file_), "secret") << "a refused write leaves the file as it was";
 }
 
 TEST_F(TransferFiles, WipeOverwritesEveryByteWithThePatternThenDeletes) {
+  const std::string link = dir_ + "\\witness";
   for (size_t size : {600u, 256u, 1u, 0u}) {
-    std::string secret(size, 'S');
-    ASSERT_TRUE(WriteTransferFile(secret.data(), static_cast<DWORD>(size), file_.c_str(), FALSE));
+    ASSERT_TRUE(WriteTransferFile(std::string(size, 'S').data(), static_cast<DWORD>(size), file_.c_str(), FALSE));
     // A second name for the same data shows what the wipe wrote before the file went.
-    ASSERT_TRUE(CreateHardLinkA(link_.c_str(), file_.c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), file_.c_str(), nullptr));
     WipeFile(file_.c_str());
     EXPECT_FALSE(FileExists(file_)) << size;
-    std::string left = ReadFileBytes(link_);
-    EXPECT_EQ(left.size(), size);
-    EXPECT_EQ(left, Pattern(size)) << size;
-    ASSERT_TRUE(DeleteFileA(link_.c_str()));
+    std::string pattern;
+    for (size_t i = 0; i < size % 256; ++i) pattern += static_cast<char>(i);
+    for (size_t i = 0; i < size / 256 * 256; ++i) pattern += static_cast<char>(i % 256);
+    EXPECT_EQ(ReadFileBytes(link), pattern) << size;
+    ASSERT_TRUE(DeleteFileA(link.c_str()));
   }
-}
-
-TEST_F(TransferFiles, WipeOfAMissingFileDoesNothing) {
-  WipeFile((dir_ + "\\missing").c_str());
-  WipeFile((dir_ + "\\no\\such\\file").c_str());
-  EXPECT_FALSE(FileExists(dir_ + "\\missing"));
+  WipeFile((dir_ + "\\no\\such\\file").c_str());  // nothing to wipe: nothing happens
 }
 
 TEST_F(TransferFiles, WipeOfABareNameTouchesOnlyTheCurrentDirectory) {
-  // A file of the same name beside the program must survive: a bare transfer-file name
-  // means the one in the current directory.
   const std::string besideProgram = support::BesideProgram("tavix_wipe_probe");
   ASSERT_TRUE(WriteTransferFile("keep", 4, besideProgram.c_str(), FALSE));
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(sizeof previous, previous);
+  const std::string previous = support::CurrentDirectory();
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
-
   WipeFile("tavix_wipe_probe");
-  std::string kept = ReadFileBytes(besideProgram);
+  const std::string kept = ReadFileBytes(besideProgram);
   ASSERT_TRUE(WriteTransferFile("gone", 4, "tavix_wipe_probe", FALSE));
   WipeFile("tavix_wipe_probe");
-  bool localGone = !FileExists(dir_ + "\\tavix_wipe_probe");
-
-  SetCurrentDirectoryA(previous);
+  const bool localGone = !FileExists(dir_ + "\\tavix_wipe_probe");
+  SetCurrentDirectoryA(previous.c_str());
   DeleteFileA(besideProgram.c_str());
   EXPECT_EQ(kept, "keep");
   EXPECT_TRUE(localGone);
 }
 
-TEST_F(TransferFiles, ComposeDecodePlacesTheQuotedOutputBetweenTheSurroundingText) {
+TEST_F(TransferFiles, ComposePlacesTheOutputInsideTheTextWhateverTheOffsetsSay) {
   const std::string message = "Hi\r\n> -----BEGIN-----\r\n> x\r\n> -----END-----\r\nBye";
+  const DWORD end = static_cast<DWORD>(message.find("\r\nBye"));
+  struct Case {
+    const char* name;
+    DWORD textLength, blockStart, blockEnd;
+    const char* output;
+    char quote;
+    PgpFunction function;
+    const char* composed;
+  } cases[] = {
+      {"decode, quoted", static_cast<DWORD>(message.size()), 6, end, "a\nb\n", '>', Decode, "Hi\r\n> a\n>b\n>\r\nBye"},
+      {"check", static_cast<DWORD>(message.size()), 6, end, "plain", 0, CheckSignature, "Hi\r\n> plain\r\nBye"},
+      {"encryption replaces all", static_cast<DWORD>(message.size()), 6, end, "M\n", '>', Encrypt, "M\n>"},
+      {"length unknown, end far out", 0x7FFFFFFE, 7, 100000, "out", 0, Decode, "Hi\r\n> -out"},
+      {"start past the end", static_cast<DWORD>(message.size()), 500, 400, "!", '>', Decode, "Hi\r\n> -----BEGIN-----\r\n> x\r\n> -----END-----\r\nBye!"},
+  };
   operationState.textHandle = TextBuffer(message);
-  operationState.textLength = static_cast<DWORD>(message.size());
-  operationState.blockStart = 6;
-  operationState.blockEnd = static_cast<DWORD>(message.find("\r\nBye"));
-
-  ASSERT_TRUE(WriteTransferFile("a\nb\n", 4, file_.c_str(), FALSE));
-  HGLOBAL output = nullptr;
-  DWORD length = 0;
-  ASSERT_EQ(ReadTransferFile(&output, file_.c_str(), &length, FALSE), 0u);
-  ASSERT_TRUE(ComposeResult(&output, '>', Decode));
-  EXPECT_EQ(BufferText(output), "Hi\r\n> a\n>b\n>\r\nBye");
-  GlobalFree(output);
-
-  output = TextBuffer("plain");
-  ASSERT_TRUE(ComposeResult(&output, 0, CheckSignature));
-  EXPECT_EQ(BufferText(output), "Hi\r\n> plain\r\nBye");
-  GlobalFree(output);
-
-  // An encryption result replaces the whole text; the block position does not matter.
-  output = TextBuffer("-----BEGIN PGP MESSAGE-----\n");
-  ASSERT_TRUE(ComposeResult(&output, '>', Encrypt));
-  EXPECT_EQ(BufferText(output), "-----BEGIN PGP MESSAGE-----\n>");
-  GlobalFree(output);
-  EXPECT_EQ(BufferText(operationState.textHandle), message) << "the undo text stays as it was";
-}
-
-TEST_F(TransferFiles, ComposeStaysInsideTheTextWhatEverTheOffsetsSay) {
-  const std::string message = "before BLOCK";
-  operationState.textHandle = TextBuffer(message);
-  // The window did not report its length; the block end lies far beyond the text.
-  operationState.textLength = 0x7FFFFFFE;
-  operationState.blockStart = 7;
-  operationState.blockEnd = 100000;
-  HGLOBAL output = TextBuffer("out");
-  ASSERT_TRUE(ComposeResult(&output, 0, Decode));
-  EXPECT_EQ(BufferText(output), "before out");
-  GlobalFree(output);
-
-  operationState.textLength = static_cast<DWORD>(message.size());
-  operationState.blockStart = 500;
-  operationState.blockEnd = 400;
-  output = TextBuffer("!");
-  ASSERT_TRUE(ComposeResult(&output, '>', Decode));
-  EXPECT_EQ(BufferText(output), "before BLOCK!");
-  GlobalFree(output);
-
-  // The output cannot be composed around itself.
+  for (const Case& c : cases) {
+    operationState.textLength = c.textLength;
+    operationState.blockStart = c.blockStart;
+    operationState.blockEnd = c.blockEnd;
+    HGLOBAL output = TextBuffer(c.output);
+    EXPECT_TRUE(ComposeResult(&output, c.quote, c.function)) << c.name;
+    EXPECT_EQ(BufferText(output, std::strlen(c.composed)), c.composed) << c.name;
+    GlobalFree(output);
+  }
+  EXPECT_EQ(BufferText(operationState.textHandle, message.size()), message) << "the undo text stays as it was";
   HGLOBAL same = operationState.textHandle;
-  EXPECT_FALSE(ComposeResult(&same, 0, Decode));
+  EXPECT_FALSE(ComposeResult(&same, 0, Decode)) << "the output cannot be composed around itself";
   EXPECT_EQ(same, operationState.textHandle);
-  EXPECT_EQ(BufferText(same), message);
 }
