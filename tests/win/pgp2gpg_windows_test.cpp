@@ -1,4 +1,4 @@
-// The GnuPG bridge on Windows, with a stand-in for gpg: the process layer's command line,
+// The GnuPG bridge on Windows with a stand-in for gpg: the process layer's command line,
 // status handle, output pipe, exit code and time limit, and pgp2gpg.exe started the way
 // the plug-in starts PGP.
 #include <gtest/gtest.h>
@@ -16,128 +16,82 @@ namespace {
 
 using support::FileExists;
 using support::ReadFileBytes;
-using support::WriteFileBytes;
 
-std::vector<std::string> SplitAtNul(const std::string& text) {
-  std::vector<std::string> items;
-  for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
-       start = end + 1) {
-    items.push_back(text.substr(start, end - start));
+TEST(Pgp2gpgProcessLayer, ArgumentsStatusOutputExitCodeAndTimeLimit) {
+  const std::string echoed[] = {"plain", "", "Bob Test", "C:\\My Temp\\", "say \"hi\"", "a\\\"b", "a\\\\b c", "tab\there", "\xFC"};
+  std::string expectedOutput;
+  for (const std::string& argument : echoed) expectedOutput += argument + '\0';
+  std::vector<std::string> echo = {"--fake-exit", "7", "--fake-echo"};
+  echo.insert(echo.end(), std::begin(echoed), std::end(echoed));
+  struct Case {
+    const char* name;
+    std::string program;
+    std::vector<std::string> arguments;
+    unsigned timeoutMs;
+    bool started, timedOut;
+    uint32_t exitCode;
+    std::string status, output;
+  } cases[] = {
+      {"arguments arrive intact", "gpg_standin.exe", echo, 20000, true, false, 7, "[GNUPG:] FAKE_ECHO\n", expectedOutput},
+      {"stopped past the limit", "gpg_standin.exe", {"--fake-sleep", "60000"}, 300, true, true, 0, "", ""},
+      {"missing program", "no-such-gpg.exe", {}, 20000, false, false, 0, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    pgp2gpg::ProcessRequest request;
+    request.program = support::BesideProgram(c.program);
+    request.arguments = {"--status-fd", ""};
+    request.arguments.insert(request.arguments.end(), c.arguments.begin(), c.arguments.end());
+    request.statusChannelArgument = 1;
+    request.captureOutput = true;
+    request.timeoutMs = c.timeoutMs;
+    const DWORD start = GetTickCount();
+    const pgp2gpg::ProcessOutcome outcome = pgp2gpg::RunProcess(request);
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    EXPECT_EQ(outcome.started, c.started) << outcome.startError;
+    EXPECT_EQ(outcome.startError.empty(), c.started);
+    EXPECT_EQ(outcome.timedOut, c.timedOut);
+    if (c.timedOut || !c.started) continue;
+    EXPECT_EQ(outcome.exitCode, c.exitCode);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.output, c.output);
   }
-  return items;
 }
 
-pgp2gpg::ProcessRequest StandinRequest(std::vector<std::string> arguments) {
-  pgp2gpg::ProcessRequest request;
-  request.program = support::BesideProgram("gpg_standin.exe");
-  request.arguments = {"--status-fd", ""};
-  request.arguments.insert(request.arguments.end(), arguments.begin(), arguments.end());
-  request.statusChannelArgument = 1;
-  request.captureOutput = true;
-  request.timeoutMs = 20000;
-  return request;
+TEST(Pgp2gpgProgram, PluginCommandLinesGiveResultFilesAndExitCodesAndLeaveNothingBehind) {
+  support::ScopedEnvironment environment{{"TAVIX_GPG", "GNUPGHOME", "PGPPATH", "TAVIX_GPG_TIMEOUT"}};
+  const std::string dir = support::MakeScratchDirectory("tavix-pgp2gpg-"), bridge = support::BesideProgram("pgp2gpg.exe");
+  ASSERT_TRUE(FileExists(bridge)) << bridge;
+  struct Case {
+    const char *what, *gpg, *arguments;  // arguments after the program path and one blank
+    const char *plain, *armoured;        // TAVIX and TAVIX.asc before the run ("": none)
+    int exitCode;
+    const char *result, *resultBytes, *gone;  // a file there afterwards, its bytes; one that is not
+  } cases[] = {
+      {"decode", "gpg_standin.exe", " TAVIX.asc", "stale", "GOOD text\r\n", pgp2gpg::kExitOk, "TAVIX", "GOOD text\r\n", nullptr},
+      {"decryption fails: the stale text goes", "gpg_standin.exe", " TAVIX.asc", "stale", "BAD",
+       pgp2gpg::kExitDecryptionFailed, nullptr, nullptr, "TAVIX"},
+      {"encrypt and wipe", "gpg_standin.exe", "-aetw TAVIX \"Bob Test\"", "hello\r\n", "", pgp2gpg::kExitOk, "TAVIX.asc",
+       "-----BEGIN PGP MESSAGE-----\r\nhello\r\n", "TAVIX"},
+      {"gpg not found", "no-such-gpg.exe", " TAVIX.asc", "", "GOOD", pgp2gpg::kExitGpgNotFound, nullptr, nullptr, "TAVIX"},
+  };
+  const std::string plain = dir + "\\TAVIX", armoured = dir + "\\TAVIX.asc";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (*c.plain) { ASSERT_TRUE(support::WriteFileBytes(plain, c.plain)); }
+    if (*c.armoured) { ASSERT_TRUE(support::WriteFileBytes(armoured, c.armoured)); }
+    SetEnvironmentVariableA("TAVIX_GPG", support::BesideProgram(c.gpg).c_str());
+    const support::ProcessRun run = support::RunProcess("\"" + bridge + "\" " + c.arguments, 30000, nullptr, nullptr, dir.c_str());
+    ASSERT_TRUE(run.ended) << "start error " << run.startError;
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(c.exitCode));
+    if (c.result) { EXPECT_EQ(ReadFileBytes(dir + "\\" + c.result), c.resultBytes); }
+    if (c.gone) { EXPECT_FALSE(FileExists(dir + "\\" + c.gone)); }
+    // The plug-in wipes both transfer files after every run: nothing the bridge left may stand in its way.
+    WipeFile(plain.c_str());
+    WipeFile(armoured.c_str());
+    EXPECT_FALSE(FileExists(plain) || FileExists(armoured));
+  }
+  support::RemoveTree(dir);
 }
 
 }  // namespace
-
-TEST(Pgp2gpgProcessLayer, ArgumentsStatusOutputAndExitCodeArriveIntact) {
-  const std::vector<std::string> echoed = {"plain",         "",           "Bob Test",
-                                           "C:\\My Temp\\", "say \"hi\"", "a\\\"b",
-                                           "a\\\\b c",      "tab\there",  "\xFC"};
-  std::vector<std::string> arguments = {"--fake-exit", "7", "--fake-echo"};
-  arguments.insert(arguments.end(), echoed.begin(), echoed.end());
-  pgp2gpg::ProcessOutcome outcome = pgp2gpg::RunProcess(StandinRequest(arguments));
-  ASSERT_TRUE(outcome.started) << outcome.startError;
-  EXPECT_FALSE(outcome.timedOut);
-  EXPECT_EQ(outcome.exitCode, 7u);
-  EXPECT_EQ(outcome.status, "[GNUPG:] FAKE_ECHO\n");
-  EXPECT_EQ(SplitAtNul(outcome.output), echoed);
-}
-
-TEST(Pgp2gpgProcessLayer, ProgramPastTheLimitIsStopped) {
-  pgp2gpg::ProcessRequest request = StandinRequest({"--fake-sleep", "60000"});
-  request.timeoutMs = 300;
-  const DWORD start = GetTickCount();
-  pgp2gpg::ProcessOutcome outcome = pgp2gpg::RunProcess(request);
-  ASSERT_TRUE(outcome.started) << outcome.startError;
-  EXPECT_TRUE(outcome.timedOut);
-  EXPECT_LT(GetTickCount() - start, 30000u);
-}
-
-TEST(Pgp2gpgProcessLayer, MissingProgramIsNotStarted) {
-  pgp2gpg::ProcessRequest request = StandinRequest({});
-  request.program = support::TempDirectory() + "no-such-gpg.exe";
-  pgp2gpg::ProcessOutcome outcome = pgp2gpg::RunProcess(request);
-  EXPECT_FALSE(outcome.started);
-  EXPECT_FALSE(outcome.startError.empty());
-}
-
-class Pgp2gpgProgram : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = support::MakeScratchDirectory("tavix-pgp2gpg-");
-    ASSERT_FALSE(dir_.empty());
-    bridge_ = support::BesideProgram("pgp2gpg.exe");
-    ASSERT_TRUE(FileExists(bridge_)) << bridge_;
-  }
-  void TearDown() override { support::RemoveTree(dir_); }
-  std::string Path(const char* name) const { return dir_ + "\\" + name; }
-
-  std::string dir_;
-  std::string bridge_;
-  support::ScopedEnvironment environment_{
-      {"TAVIX_GPG", "GNUPGHOME", "PGPPATH", "TAVIX_GPG_TIMEOUT"}};
-};
-
-TEST_F(Pgp2gpgProgram, PluginCommandLinesGiveResultFilesAndExitCodes) {
-  struct Case {
-    const char* what;
-    const char* gpg;        // TAVIX_GPG, beside this program
-    const char* arguments;  // after the program path and one blank, in the transfer folder
-    const char* plain;      // TAVIX before the run ("" : none)
-    const char* armoured;   // TAVIX.asc before the run ("" : none)
-    int exitCode;
-    const char* result;  // the file that must exist afterwards, or nullptr
-    const char* resultBytes;
-    const char* gone;  // a file that must not exist afterwards, or nullptr
-  } cases[] = {
-      {"decode", "gpg_standin.exe", " TAVIX.asc", "stale", "GOOD text\r\n", pgp2gpg::kExitOk,
-       "TAVIX", "GOOD text\r\n", nullptr},
-      {"decryption fails; the stale text goes", "gpg_standin.exe", " TAVIX.asc", "stale", "BAD",
-       pgp2gpg::kExitDecryptionFailed, nullptr, nullptr, "TAVIX"},
-      {"encrypt and wipe", "gpg_standin.exe", "-aetw TAVIX \"Bob Test\"", "hello\r\n", "",
-       pgp2gpg::kExitOk, "TAVIX.asc", "-----BEGIN PGP MESSAGE-----\r\nhello\r\n", "TAVIX"},
-      {"gpg not found", "no-such-gpg.exe", " TAVIX.asc", "", "GOOD", pgp2gpg::kExitGpgNotFound,
-       nullptr, nullptr, "TAVIX"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    DeleteFileA(Path("TAVIX").c_str());
-    DeleteFileA(Path("TAVIX.asc").c_str());
-    if (*c.plain) {
-      ASSERT_TRUE(WriteFileBytes(Path("TAVIX"), c.plain));
-    }
-    if (*c.armoured) {
-      ASSERT_TRUE(WriteFileBytes(Path("TAVIX.asc"), c.armoured));
-    }
-    SetEnvironmentVariableA("TAVIX_GPG", support::BesideProgram(c.gpg).c_str());
-
-    support::ProcessRun run = support::RunProcess("\"" + bridge_ + "\" " + c.arguments, 30000,
-                                                  nullptr, nullptr, dir_.c_str());
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(c.exitCode));
-    if (c.result != nullptr) {
-      EXPECT_EQ(ReadFileBytes(Path(c.result)), c.resultBytes);
-    }
-    if (c.gone != nullptr) {
-      EXPECT_FALSE(FileExists(Path(c.gone)));
-    }
-
-    // The plug-in wipes both transfer files after every run: nothing the bridge left may
-    // stand in its way.
-    WipeFile(Path("TAVIX").c_str());
-    WipeFile(Path("TAVIX.asc").c_str());
-    EXPECT_FALSE(FileExists(Path("TAVIX")));
-    EXPECT_FALSE(FileExists(Path("TAVIX.asc")));
-  }
-}

@@ -75,7 +75,7 @@ class Discovery : public testing::Test {
 
 TEST_F(Discovery, ExistenceTestsTakeLongPathsAndOnlyTheProgramTestSearches) {
   std::string deep = dir_;  // 128 characters or more, which OpenFile cannot take
-  for (int i = 0; deep.size() < 150; ++i) ASSERT_TRUE(CreateDirectoryA((deep += "\\level-" + std::to_string(i)).c_str(), nullptr));
+  for (int i = 0; deep.size() < 150; ++i) { ASSERT_TRUE(CreateDirectoryA((deep += "\\level-" + std::to_string(i)).c_str(), nullptr)); }
   ASSERT_TRUE(WriteFileBytes(deep + "\\pgp.exe", "MZ"));
   ASSERT_TRUE(WriteFileBytes(Path("probe.exe"), "MZ"));
   ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
@@ -146,8 +146,8 @@ TEST_F(Discovery, TmpLineOfPgpsConfigurationBecomesTheTemporaryDirectory) {
     SCOPED_TRACE(c.name);
     DeleteFileA(Path("config.txt").c_str());
     DeleteFileA(Path("pgp.ini").c_str());
-    if (!c.configTxt.empty()) ASSERT_TRUE(WriteFileBytes(Path("config.txt"), c.configTxt));
-    if (!c.pgpIni.empty()) ASSERT_TRUE(WriteFileBytes(Path("pgp.ini"), c.pgpIni));
+    if (!c.configTxt.empty()) { ASSERT_TRUE(WriteFileBytes(Path("config.txt"), c.configTxt)); }
+    if (!c.pgpIni.empty()) { ASSERT_TRUE(WriteFileBytes(Path("pgp.ini"), c.pgpIni)); }
     ReplaceTextSetting(&settings.PGPtempdir, c.setting.c_str());
     ReplaceTextSetting(&settings.PGPPATH, c.pgpPathEmpty ? nullptr : (dir_ + "\\").c_str());
     ReadPgpConfig();
@@ -212,15 +212,15 @@ TEST_F(Discovery, LeftoverTransferFilesAreWipedOnlyAfterOk) {
     SCOPED_TRACE(c.name);
     settings.ChgToTempDir = c.changeDirectory;
     MakeTransferFileNames();
-    if (c.plainLeft) ASSERT_TRUE(WriteFileBytes(plain, "plain text"));
-    if (c.armouredLeft) ASSERT_TRUE(WriteFileBytes(armoured, "armoured text"));
+    if (c.plainLeft) { ASSERT_TRUE(WriteFileBytes(plain, "plain text")); }
+    if (c.armouredLeft) { ASSERT_TRUE(WriteFileBytes(armoured, "armoured text")); }
     if (!c.armouredLeft) CreateDirectoryA(armoured.c_str(), nullptr);
     std::string shown;
     EXPECT_EQ(Answered(CheckLeftoverFiles, c.button, c.message.empty() ? nullptr : &shown), c.goOn);
     EXPECT_EQ(shown, c.message);
     const bool kept = c.button == IDCANCEL;
     EXPECT_EQ(ReadFileBytes(plain), kept && c.plainLeft ? "plain text" : "");
-    if (c.armouredLeft) EXPECT_EQ(ReadFileBytes(armoured), kept ? "armoured text" : "");
+    if (c.armouredLeft) { EXPECT_EQ(ReadFileBytes(armoured), kept ? "armoured text" : ""); }
     RemoveDirectoryA(armoured.c_str());
     DeleteFileA(plain.c_str());
     DeleteFileA(armoured.c_str());
@@ -266,7 +266,7 @@ TEST_F(Discovery, ProgramCandidatesAreTriedInOrderAndListed) {
   const std::string head = Text(IDS_PGP_NOT_FOUND);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    for (const std::string& file : c.files) ASSERT_TRUE(WriteFileBytes(Path(file), "MZ")) << file;
+    for (const std::string& file : c.files) { ASSERT_TRUE(WriteFileBytes(Path(file), "MZ")) << file; }
     ReplaceTextSetting(&settings.PGPPATH, c.pgpPath.c_str());
     ReplaceTextSetting(&settings.ProgPGP, c.progPgp.c_str());
     settings.KeepOpen = c.keepOpen;

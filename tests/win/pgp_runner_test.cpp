@@ -1,11 +1,10 @@
-// The PGP runner with real child processes: the PGP stand-in (pgp.exe) and the console
-// probe (console_probe.exe), both beside this program.
+// The PGP runner with real child processes: the PGP stand-in (pgp.exe, also tested here for
+// what the plug-in relies on) and the console probe (console_probe.exe), both beside this program.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,111 +22,95 @@
 namespace {
 
 const char kPrompt[] = "Press any key or click in this window...";
+const std::string kMessageStart = "-----BEGIN PGP MESSAGE-----\r\n";  // any encrypted result
 using support::FileExists;
 using support::ReadFileBytes;
 
-// The value of the first "key=value" line, or "<missing>".
+// The value of a "key=value" line after the first line, or "<missing>".
 std::string Field(const std::string& text, const std::string& key) {
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.compare(0, key.size() + 1, key + "=") == 0) return line.substr(key.size() + 1);
-  }
-  return "<missing>";
+  const size_t at = text.find("\n" + key + "=");
+  if (at == std::string::npos) return "<missing>";
+  const size_t start = at + key.size() + 2;
+  return text.substr(start, text.find_first_of("\r\n", start) - start);
 }
 
-INPUT_RECORD Key(BOOL down) {
+INPUT_RECORD Input(WORD type, BOOL keyDown, DWORD buttons = 0, DWORD mouseFlags = 0) {
   INPUT_RECORD record = {};
-  record.EventType = KEY_EVENT;
-  record.Event.KeyEvent.bKeyDown = down;
+  record.EventType = type;
+  record.Event.KeyEvent.bKeyDown = keyDown;
   record.Event.KeyEvent.wRepeatCount = 1;
-  record.Event.KeyEvent.wVirtualKeyCode = 'X';
+  if (type == MOUSE_EVENT) record.Event.MouseEvent = {{0, 0}, buttons, 0, mouseFlags};
   return record;
 }
 
-INPUT_RECORD Mouse(DWORD buttons, DWORD eventFlags) {
-  INPUT_RECORD record = {};
-  record.EventType = MOUSE_EVENT;
-  record.Event.MouseEvent.dwButtonState = buttons;
-  record.Event.MouseEvent.dwEventFlags = eventFlags;
-  return record;
-}
-
-// Watches this process's console from a second thread while the main thread waits: once
-// the keypress prompt shows it records the console, sends the events that must not end the
-// wait, then (now and then, in case one was flushed) the event that must.
+// Watches this process's console from a second thread while the main thread waits: once the
+// keypress prompt shows it records the console, sends the events that must not end the wait,
+// then, now and then (in case one was flushed), the event that must.
 class ConsoleWatch {
  public:
   struct Sighting {
     bool seen = false, waitedThroughIgnored = false;
     std::string title, bottomRow;
-    WORD firstAttribute = 0, lastAttribute = 0;
+    WORD attributes[2] = {0, 0};  // of the row's first and last cell
     int right = 0;
     DWORD eventsLeft = 99;
-  };
-  explicit ConsoleWatch(std::vector<INPUT_RECORD> ignored = {}, INPUT_RECORD ending = Key(TRUE))
+  } seen;
+  explicit ConsoleWatch(std::vector<INPUT_RECORD> ignored = {}, INPUT_RECORD ending = Input(KEY_EVENT, TRUE))
       : ignored_(std::move(ignored)), ending_(ending), thread_([this] { Run(); }) {}
   ~ConsoleWatch() { Finish(); }
   const Sighting& Finish() {
     returned_ = true;
     if (thread_.joinable()) thread_.join();
-    return seen_;
+    return seen;
   }
 
  private:
-  static HANDLE Open(const char* name) {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, 0, nullptr);
-  }
-  static void Send(HANDLE input, const INPUT_RECORD& record) {
-    DWORD written = 0;
-    WriteConsoleInputA(input, &record, 1, &written);
-  }
   void Run() {
-    DWORD lastEnding = 0;
-    while (!returned_) {
-      Sleep(20);
-      HANDLE output = Open("CONOUT$"), input = Open("CONIN$");
-      if (output != INVALID_HANDLE_VALUE && input != INVALID_HANDLE_VALUE) Look(input, output, lastEnding);
+    bool sentIgnored = false;
+    for (DWORD lastEnding = 0; !returned_; Sleep(20)) {
+      HANDLE output = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+      HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+      DWORD count = 0;
+      if (output != INVALID_HANDLE_VALUE && input != INVALID_HANDLE_VALUE && PromptShows(output)) {
+        if (!sentIgnored && !ignored_.empty()) {
+          sentIgnored = true;
+          Sleep(150);  // the prompt is painted before the input is flushed: let the flush pass
+          WriteConsoleInputA(input, ignored_.data(), static_cast<DWORD>(ignored_.size()), &count);
+          Sleep(300);
+          GetNumberOfConsoleInputEvents(input, &seen.eventsLeft);
+          seen.waitedThroughIgnored = !returned_;
+        }
+        if (GetTickCount() - lastEnding > 500) {
+          WriteConsoleInputA(input, &ending_, 1, &count);
+          lastEnding = GetTickCount();
+        }
+      }
       if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
       if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
     }
   }
-  void Look(HANDLE input, HANDLE output, DWORD& lastEnding) {
+  bool PromptShows(HANDLE output) {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(output, &info)) return;
+    if (!GetConsoleScreenBufferInfo(output, &info)) return false;
     std::string row(info.srWindow.Right + 1, '\0');
+    const COORD ends[2] = {{0, info.srWindow.Bottom}, {info.srWindow.Right, info.srWindow.Bottom}};
     DWORD read = 0;
-    const COORD start = {0, info.srWindow.Bottom}, last = {info.srWindow.Right, info.srWindow.Bottom};
-    if (!ReadConsoleOutputCharacterA(output, &row[0], static_cast<DWORD>(row.size()), start, &read)) return;
+    if (!ReadConsoleOutputCharacterA(output, &row[0], static_cast<DWORD>(row.size()), ends[0], &read)) return false;
     row.resize(read);
-    if (row.find(kPrompt) == std::string::npos) return;
-    if (!seen_.seen) {
-      seen_.seen = true;
-      seen_.bottomRow = row;
-      seen_.right = info.srWindow.Right;
-      char title[512] = "";
-      GetConsoleTitleA(title, sizeof title);
-      seen_.title = title;
-      ReadConsoleOutputAttribute(output, &seen_.firstAttribute, 1, start, &read);
-      ReadConsoleOutputAttribute(output, &seen_.lastAttribute, 1, last, &read);
-      Sleep(150);  // the prompt is painted before the input is flushed: let the flush pass
-      if (!ignored_.empty()) {
-        for (const INPUT_RECORD& record : ignored_) Send(input, record);
-        Sleep(300);
-        GetNumberOfConsoleInputEvents(input, &seen_.eventsLeft);
-        seen_.waitedThroughIgnored = !returned_;
-      }
-    }
-    if (GetTickCount() - lastEnding > 500) {
-      Send(input, ending_);
-      lastEnding = GetTickCount();
-    }
+    if (row.find(kPrompt) == std::string::npos) return false;
+    if (seen.seen) return true;
+    seen.seen = true;
+    seen.bottomRow = row;
+    seen.right = info.srWindow.Right;
+    char title[512] = "";
+    GetConsoleTitleA(title, sizeof title);
+    seen.title = title;
+    for (int i = 0; i < 2; ++i) ReadConsoleOutputAttribute(output, &seen.attributes[i], 1, ends[i], &read);
+    return true;
   }
 
   std::vector<INPUT_RECORD> ignored_;
   INPUT_RECORD ending_;
-  Sighting seen_;
   std::atomic<bool> returned_{false};
   std::thread thread_;
 };
@@ -135,12 +118,7 @@ class ConsoleWatch {
 class PgpRunner : public testing::Test {
  protected:
   void SetUp() override {
-    savedKeepOpen_ = settings.KeepOpen;
-    CopyText(savedProgram_, sizeof savedProgram_, pgpProgramPath);
-    dir_ = support::MakeScratchDirectory("tavix-runner-");
     ASSERT_FALSE(dir_.empty());
-    plain_ = dir_ + "\\TAVIX";
-    log_ = dir_ + "\\pgp.log";
     SetEnvironmentVariableA("TAVIX_PGP_LOG", log_.c_str());
     SetEnvironmentVariableA("PGPPATH", dir_.c_str());
     Use(support::BesideProgram("pgp.exe"));
@@ -150,49 +128,55 @@ class PgpRunner : public testing::Test {
   void TearDown() override {
     FreeConsole();
     settings.KeepOpen = savedKeepOpen_;
-    CopyText(pgpProgramPath, sizeof pgpProgramPath, savedProgram_);
+    Use(savedProgram_);
     support::RemoveTree(dir_);
   }
-  static void Use(const std::string& program) {
-    CopyText(pgpProgramPath, sizeof pgpProgramPath, program.c_str());
-  }
+  static void Use(const std::string& program) { CopyText(pgpProgramPath, sizeof pgpProgramPath, program.c_str()); }
   // A job for "alice" on a fresh plain transfer file.
   PgpJob Job(uint16_t flags) {
     EXPECT_TRUE(support::WriteFileBytes(plain_, "Meet me at noon.\r\n"));
     PgpJob job = {};
     job.flags = flags;
-    job.function = Encrypt;
     job.owner = GetDesktopWindow();
     job.inputFile = plain_.c_str();
     CopyText(job.recipients, sizeof job.recipients, "alice");
     EXPECT_GT(BuildArguments(job), 0);
     return job;
   }
+  static std::string CommandLine(const PgpJob& job) { return pgpProgramPath + (" " + std::string(job.arguments)); }
 
-  int savedKeepOpen_ = 0;
-  char savedProgram_[kPgpProgramPathSize] = "";
-  support::ScopedEnvironment environment_{{"TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH", "TAVIX_PGP_LOG",
-                                           "PGPPATH", "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS"}};
-  std::string dir_, log_, plain_;
+  const int savedKeepOpen_ = settings.KeepOpen;
+  const std::string savedProgram_ = pgpProgramPath;
+  support::ScopedEnvironment environment_{{"TAVIX_PGP_EXIT", "TAVIX_PGP_CRASH", "TAVIX_PGP_LOG", "TAVIX_PGP_NO_RESULT",
+                                           "TAVIX_PGP_SHORT_RESULT", "TAVIX_PGP_DELAY_MS", "PGPPATH",
+                                           "TAVIX_PROBE_OUT", "TAVIX_PROBE_WAIT_MS"}};
+  const std::string dir_ = support::MakeScratchDirectory("tavix-runner-");
+  const std::string plain_ = dir_ + "\\TAVIX", log_ = dir_ + "\\pgp.log";
 };
 
-TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheWholeExitCode) {
+TEST_F(PgpRunner, RunsTheJobsCommandLineKeepsTheWholeExitCodeAndTheFaultAsked) {
+  const std::string text = "Meet me at noon.\r\n";
   struct Case {
     const char *name, *variable, *value;
     uint16_t flags;
     const char* arguments;  // after the program path; "@" stands for the plain transfer file
     uint32_t code;
     bool succeeded;
+    std::string result, left;  // TAVIX.asc ("*": an encrypted message) and TAVIX afterwards
   } cases[] = {
-      {"encrypt", nullptr, nullptr, kEncryptJob, " -aetw @ alice", 0, true},
-      {"decode: two blanks before the file", nullptr, nullptr, kDecodeJob, "  @", 3, false},
-      {"failure", "TAVIX_PGP_EXIT", "3", kEncryptJob, " -aetw @ alice", 3, false},
-      {"only the low half counts", "TAVIX_PGP_EXIT", "0x10000", kEncryptJob, " -aetw @ alice", 0x10000, true},
-      {"crash", "TAVIX_PGP_CRASH", "1", kEncryptJob, " -aetw @ alice", 0xC0000005, false},
+      {"encrypt and wipe", nullptr, nullptr, kEncryptJob, " -aetw @ alice", 0, true, "*", ""},
+      {"decode: two blanks before the file", nullptr, nullptr, kDecodeJob, "  @", 5, false, "", text},
+      {"code forced after the work", "TAVIX_PGP_EXIT", "3", kEncryptJob, " -aetw @ alice", 3, false, "*", ""},
+      {"only the low half counts", "TAVIX_PGP_EXIT", "0x10000", kEncryptJob, " -aetw @ alice", 0x10000, true, "*", ""},
+      {"crash before the work", "TAVIX_PGP_CRASH", "1", kEncryptJob, " -aetw @ alice", 0xC0000005, false, "", text},
+      {"work without its result", "TAVIX_PGP_NO_RESULT", "1", kEncryptJob, " -aetw @ alice", 0, true, "", ""},
+      {"short result", "TAVIX_PGP_SHORT_RESULT", "yes", kEncryptJob, " -aetw @ alice", 0, true, "--", ""},
+      {"bad switch value: refused before the work", "TAVIX_PGP_DELAY_MS", "soon", kEncryptJob, " -aetw @ alice", 5, false, "", text},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DeleteFileA(log_.c_str());
+    DeleteFileA((plain_ + ".asc").c_str());
     if (c.variable) SetEnvironmentVariableA(c.variable, c.value);
     PgpJob job = Job(c.flags);
     job.exitCode = 12345;
@@ -205,29 +189,29 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineAndKeepsTheWholeExitCode) {
     const std::string log = ReadFileBytes(log_);
     EXPECT_EQ(Field(log, "command line"), pgpProgramPath + arguments);
     EXPECT_EQ(Field(log, "PGPPATH"), dir_) << "the child inherits the environment";
+    const std::string result = ReadFileBytes(plain_ + ".asc");
+    EXPECT_EQ(c.result == "*" ? result.substr(0, kMessageStart.size()) : result, c.result == "*" ? kMessageStart : c.result);
+    EXPECT_EQ(ReadFileBytes(plain_), c.left);
     EXPECT_EQ(runningCount, 0u);
     EXPECT_EQ(pgpProcessInformation.hProcess, nullptr);
     EXPECT_EQ(pgpProcessInformation.hThread, nullptr);
     EXPECT_NE(pgpProcessInformation.dwProcessId, 0u) << "kept for the console window search";
   }
-  EXPECT_FALSE(FileExists(plain_)) << "the last encryption wiped its input";
 }
 
 TEST_F(PgpRunner, ProgramThatCannotRunIsNamedAndNoExitCodeIsMade) {
   // The job's arguments take 10 characters: with a path of 244 the line is 255 long.
   const std::string base = "C:\\" + std::string(200, 'p') + "\\";
-  const std::string fits = base + std::string(244 - base.size() - 4, 'q') + ".exe";
-  const std::string tooLong = base + std::string(245 - base.size() - 4, 'q') + ".exe";
-  struct Case {
+  const std::string fits = base + std::string(240 - base.size(), 'q') + ".exe";
+  const std::string tooLong = base + std::string(241 - base.size(), 'q') + ".exe";
+  const struct {
     const char* name;
     std::string program, message;  // the message is cut to the 255 characters of its buffer
-  } cases[] = {
-      {"missing", dir_ + "\\no-pgp-here.exe", "File not found:\n  " + dir_ + "\\no-pgp-here.exe"},
-      {"255 characters are tried", fits, ("File not found:\n  " + fits).substr(0, 255)},
-      {"256 are refused, not cut", tooLong, ("Bad pathname:\n  " + tooLong).substr(0, 255)},
-  };
+  } cases[] = {{"missing", dir_ + "\\no-pgp.exe", "File not found:\n  " + dir_ + "\\no-pgp.exe"},
+               {"255 characters are tried", fits, ("File not found:\n  " + fits).substr(0, 255)},
+               {"256 are refused, not cut", tooLong, ("Bad pathname:\n  " + tooLong).substr(0, 255)}};
   settings.KeepOpen = 0;  // a console of its own, but no prompt for a run that never started
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     PgpJob job = {};
     job.flags = kCheckSignatureJob;
@@ -246,22 +230,17 @@ TEST_F(PgpRunner, ProgramThatCannotRunIsNamedAndNoExitCodeIsMade) {
 }
 
 TEST_F(PgpRunner, KeepOpenDecidesWhoseConsolePgpGets) {
-  struct Case {
-    int keepOpen;
-    const char* probeTitle;  // "" : the command line
-    bool consoleKept;
-  } cases[] = {{-1, "runner test console", true}, {1, "", false}};
   Use(support::BesideProgram("console_probe.exe"));
   const std::string out = dir_ + "\\probe.txt";
   SetEnvironmentVariableA("TAVIX_PROBE_OUT", out.c_str());
   SetEnvironmentVariableA("TAVIX_PROBE_WAIT_MS", "400");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.keepOpen);
+  for (int keepOpen : {-1, 1}) {
+    SCOPED_TRACE(keepOpen);
     FreeConsole();
     ASSERT_TRUE(AllocConsole());
     SetConsoleTitleA("runner test console");
     const HWND console = GetConsoleWindow();
-    settings.KeepOpen = c.keepOpen;
+    settings.KeepOpen = keepOpen;
     PgpJob job = Job(kEncryptJob);
     // While the probe runs, the runner counts it and knows its process.
     std::atomic<bool> done{false};
@@ -274,33 +253,31 @@ TEST_F(PgpRunner, KeepOpenDecidesWhoseConsolePgpGets) {
     done = true;
     sampler.join();
     ASSERT_TRUE(ran) << sharedMessageBuffer;
-    if (c.consoleKept) {  // the probe waits its whole 400 ms there: time enough to sample
+    const std::string seen = "\n" + ReadFileBytes(out);
+    EXPECT_EQ(Field(seen, "console"), "1");
+    if (keepOpen < 0) {  // the probe waits its whole 400 ms there: time enough to sample
+      EXPECT_EQ(Field(seen, "title"), "runner test console") << "it shared this console";
+      EXPECT_EQ(GetConsoleWindow(), console);
       EXPECT_EQ(countSeen.load(), 1u);
       EXPECT_EQ(idSeen.load(), pgpProcessInformation.dwProcessId);
+    } else {
+      EXPECT_EQ(Field(seen, "title"), CommandLine(job)) << "a fresh console titled with the command line";
+      EXPECT_EQ(GetConsoleWindow(), nullptr) << "and freed afterwards";
     }
-    const std::string seen = ReadFileBytes(out);
-    EXPECT_EQ(Field(seen, "console"), "1");
-    EXPECT_EQ(Field(seen, "title"), *c.probeTitle ? c.probeTitle : pgpProgramPath + (" " + std::string(job.arguments)));
-    EXPECT_EQ(GetConsoleWindow() == console, c.consoleKept);
   }
 }
 
 TEST_F(PgpRunner, PromptFollowsKeepOpenAndTheOutcome) {
-  struct Case {
+  const struct {
     const char* name;
     int keepOpen;
     uint16_t flags;
     const char* exitCode;
     bool prompt;
-  } cases[] = {
-      {"always with 0", 0, kEncryptJob, "0", true},
-      {"failed encryption", 5, kEncryptJob, "1", true},
-      {"encryption with only high bits set", 1, kEncryptJob, "0x10000", false},
-      {"clearsign", 1, kClearsignJob, "0", false},
-      {"decode", 1, kDecodeJob, "0", true},
-      {"add key", 1, kAddKeyJob, "0x10000", true},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{"always with 0", 0, kEncryptJob, "0", true},        {"failed encryption", 5, kEncryptJob, "1", true},
+               {"only high bits set", 1, kEncryptJob, "0x10000", false}, {"clearsign", 1, kClearsignJob, "0", false},
+               {"decode", 1, kDecodeJob, "0", true},                  {"add key", 1, kAddKeyJob, "0x10000", true}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     settings.KeepOpen = c.keepOpen;
     SetEnvironmentVariableA("TAVIX_PGP_EXIT", c.exitCode);
@@ -311,12 +288,35 @@ TEST_F(PgpRunner, PromptFollowsKeepOpenAndTheOutcome) {
     EXPECT_EQ(seen.seen, c.prompt);
     EXPECT_EQ(GetConsoleWindow(), nullptr);
     if (!seen.seen) continue;
-    EXPECT_EQ(seen.title, pgpProgramPath + (" " + std::string(job.arguments)));
-    EXPECT_EQ(seen.firstAttribute, 0xE4);  // red on bright yellow, the whole row
-    EXPECT_EQ(seen.lastAttribute, 0xE4);
-    const size_t column = (seen.right - std::strlen(kPrompt)) / 2;
-    EXPECT_EQ(seen.bottomRow.find(kPrompt), column) << seen.bottomRow;
+    EXPECT_EQ(seen.title, CommandLine(job));
+    EXPECT_EQ(seen.attributes[0], 0xE4) << "red on bright yellow, the whole row";
+    EXPECT_EQ(seen.attributes[1], 0xE4);
+    EXPECT_EQ(seen.bottomRow.find(kPrompt), (seen.right - std::strlen(kPrompt)) / 2) << seen.bottomRow;
   }
+}
+
+TEST_F(PgpRunner, DelayedResultAppearsWholeAfterExitAndLeavesNoStagedCopy) {
+  const std::string result = plain_ + ".asc";
+  PgpJob job = Job(kEncryptJob & ~kJobWipe);
+  ASSERT_TRUE(RunPgp(job));  // the result to expect, left behind as a stale one
+  const std::string expected = ReadFileBytes(result);
+  ASSERT_EQ(expected.substr(0, kMessageStart.size()), kMessageStart);
+  SetEnvironmentVariableA("TAVIX_PGP_DELAY_MS", "1000");
+  const DWORD started = GetTickCount();
+  ASSERT_TRUE(RunPgp(job));
+  EXPECT_EQ(job.exitCode, 0u);
+  while (!FileExists(result) && GetTickCount() - started < 20000) Sleep(5);
+  EXPECT_GE(GetTickCount() - started, 980u) << "no result, stale or new, may be there so soon";
+  // Read at once and sharing read access only, as the plug-in reads its results.
+  HANDLE file = CreateFileA(result.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char bytes[4096];
+  DWORD got = 0;
+  EXPECT_TRUE(ReadFile(file, bytes, sizeof bytes, &got, nullptr)) << "not opened: error " << GetLastError();
+  CloseHandle(file);
+  EXPECT_EQ(std::string(bytes, got), expected);
+  DeleteFileA(result.c_str());  // once its reader has removed the result, the staged copy goes too
+  while (FileExists(result + ".delayed") && GetTickCount() - started < 30000) Sleep(20);
+  EXPECT_FALSE(FileExists(result + ".delayed"));
 }
 
 TEST(WaitForKeypress, OnlyAKeyOrButtonPressEndsTheWaitAndNoConsoleNoWait) {
@@ -324,11 +324,11 @@ TEST(WaitForKeypress, OnlyAKeyOrButtonPressEndsTheWaitAndNoConsoleNoWait) {
   const DWORD start = GetTickCount();
   WaitForKeypress();
   EXPECT_LT(GetTickCount() - start, 2000u) << "without a console it returns at once";
-
   ASSERT_TRUE(AllocConsole());
-  ConsoleWatch watch({Key(FALSE), Mouse(0, 0), Mouse(FROM_LEFT_1ST_BUTTON_PRESSED, MOUSE_MOVED),
-                      Mouse(RIGHTMOST_BUTTON_PRESSED, DOUBLE_CLICK)},
-                     Mouse(FROM_LEFT_1ST_BUTTON_PRESSED, 0));
+  ConsoleWatch watch({Input(KEY_EVENT, FALSE), Input(MOUSE_EVENT, FALSE, 0, 0),
+                      Input(MOUSE_EVENT, FALSE, FROM_LEFT_1ST_BUTTON_PRESSED, MOUSE_MOVED),
+                      Input(MOUSE_EVENT, FALSE, RIGHTMOST_BUTTON_PRESSED, DOUBLE_CLICK)},
+                     Input(MOUSE_EVENT, FALSE, FROM_LEFT_1ST_BUTTON_PRESSED, 0));
   WaitForKeypress();
   const ConsoleWatch::Sighting& seen = watch.Finish();
   FreeConsole();
@@ -340,7 +340,6 @@ TEST(WaitForKeypress, OnlyAKeyOrButtonPressEndsTheWaitAndNoConsoleNoWait) {
 TEST(ReportExitCode, ShowsTheLow16BitsWithTheOperationCaption) {
   PgpJob job = {};
   job.flags = kEncryptJob;
-  job.owner = GetDesktopWindow();
   job.exitCode = 0x20003;
   RobotAnswer answer = robot::Expect(" PGP - Encrypt ", IDOK);
   ReportExitCode(job);
@@ -351,24 +350,17 @@ TEST(ReportExitCode, ShowsTheLow16BitsWithTheOperationCaption) {
 }
 
 TEST(SetOperationCaption, NamesTheFunctionByFlagsThenFunction) {
-  struct Case {
+  const struct {
     uint16_t flags;
     int32_t function;
     const char *recipients, *caption;
-  } cases[] = {
-      {0, Encrypt, "", " PGP - Clearsign "},
-      {0, Encrypt, "bob", " PGP - Encrypt "},
-      {0, Decode, "", " PGP - Decode "},
-      {0, CheckSignature, "", " PGP - Check signature "},
-      {0, AddKey, "", " PGP - Add key "},
-      {0, NothingToDo, "", " PGP - Functions"},
-      {0, 9, "", " PGP - Functions"},
-      {kCheckSignatureJob, Encrypt, "", " PGP - Encrypt "},
-      {kEncryptJob, Decode, "", " PGP - Encrypt "},
-      {kClearsignJob, Encrypt, "bob", " PGP - Clearsign "},
-      {kEncryptJob | kAlwaysSignBits, Encrypt, "bob", " PGP - "},  // no built-in name
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{0, Encrypt, "", " PGP - Clearsign "},        {0, Encrypt, "bob", " PGP - Encrypt "},
+               {0, Decode, "", " PGP - Decode "},            {0, CheckSignature, "", " PGP - Check signature "},
+               {0, AddKey, "", " PGP - Add key "},           {0, NothingToDo, "", " PGP - Functions"},
+               {0, 9, "", " PGP - Functions"},               {kCheckSignatureJob, Encrypt, "", " PGP - Encrypt "},
+               {kEncryptJob, Decode, "", " PGP - Encrypt "}, {kClearsignJob, Encrypt, "bob", " PGP - Clearsign "},
+               {kEncryptJob | kAlwaysSignBits, Encrypt, "bob", " PGP - "}};  // no built-in name
+  for (const auto& c : cases) {
     PgpJob job = {};
     job.flags = c.flags;
     job.function = c.function;
@@ -388,12 +380,11 @@ TEST(BuildArgumentsForAJob, SenderSignsWhenNoUserIsGivenAndOutputIsTheTransferFi
   job.inputFile = "TAVIX";
   job.addresses = &addresses;
   BuildArguments(job);
-  EXPECT_EQ(std::string(job.arguments), std::string("-ast +clearsig=on TAVIX -u sender@example.org -o ") + transferFileText);
+  EXPECT_EQ(job.arguments, "-ast +clearsig=on TAVIX -u sender@example.org -o " + std::string(transferFileText));
   SetSignAs(job, "me");
   BuildArguments(job);
-  EXPECT_EQ(std::string(job.arguments), std::string("-ast +clearsig=on TAVIX -u me -o ") + transferFileText);
-  // Nobody to sign as: the switch goes.
-  job.addresses = &none;
+  EXPECT_EQ(job.arguments, "-ast +clearsig=on TAVIX -u me -o " + std::string(transferFileText));
+  job.addresses = &none;  // nobody to sign as: the switch goes
   job.signAs[0] = '\0';
   job.flags = kClearsignJob | kJobSignAs;
   EXPECT_EQ(BuildArguments(job), 23);
@@ -405,8 +396,7 @@ TEST(TPgpWinFinder, FindsAWindowOfTheGivenThreadAndProcessOnly) {
   std::atomic<HWND> window{nullptr};
   std::atomic<DWORD> windowThread{0}, idleThread{0};
   std::thread owner([&] {
-    HWND made = CreateWindowExA(0, "STATIC", "pgp console stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 50,
-                                50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND made = CreateWindowExA(0, "STATIC", "pgp console", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     window = made;
     windowThread = GetCurrentThreadId();
     WaitForSingleObject(quit, 10000);
@@ -419,17 +409,14 @@ TEST(TPgpWinFinder, FindsAWindowOfTheGivenThreadAndProcessOnly) {
   for (DWORD start = GetTickCount(); (!windowThread || !idleThread) && GetTickCount() - start < 10000;) Sleep(1);
   ASSERT_NE(window.load(), nullptr);
   const DWORD self = GetCurrentProcessId();
-  struct Case {
-    const char* name;
+  const struct {
     DWORD process, thread;
-    bool found;
-  } cases[] = {{"its window", self, windowThread, true},
-               {"another process", self + 4, windowThread, false},
-               {"a thread without windows", self, idleThread, false}};
-  for (const Case& c : cases) {
+    HWND found;
+  } cases[] = {{self, windowThread, window}, {self + 4, windowThread, nullptr}, {self, idleThread, nullptr}};
+  for (const auto& c : cases) {
     TPgpWinFinder finder(PROCESS_INFORMATION{nullptr, nullptr, c.process, c.thread});
     finder.EnumTopLevel();
-    EXPECT_EQ(finder.foundWindow, c.found ? window.load() : nullptr) << c.name;
+    EXPECT_EQ(finder.foundWindow, c.found) << c.process << " " << c.thread;
   }
   SetEvent(quit);
   owner.join();

@@ -1,14 +1,11 @@
-// Stands in for gpg where the Windows tests run the GnuPG bridge's process layer and the
-// bridge itself (no real gpg runs under Wine here):
-//   --status-fd <handle>       status lines go to that inherited handle
-//   --fake-exit <n>            the exit code of --fake-echo
-//   --fake-echo <args...>      status "[GNUPG:] FAKE_ECHO"; every later argument, each
-//                              followed by a NUL, on standard output
-//   --fake-sleep <ms>          sleeps, then exits 0
-//   --decrypt -- <file>        the file's bytes on standard output; DECRYPTION_OKAY when they
-//                              begin with "GOOD", otherwise DECRYPTION_FAILED and exit 2
-//   --output <out> --encrypt ... -- <file>   an armour line and the file's bytes into out;
-//                              END_ENCRYPTION
+// Stands in for gpg where the Windows tests run the GnuPG bridge (no real gpg runs here):
+//   --status-fd <handle>   status lines go to that inherited handle
+//   --fake-exit <n>        the exit code of --fake-echo
+//   --fake-echo <args...>  status FAKE_ECHO; every later argument and a NUL on standard output
+//   --fake-sleep <ms>      sleeps, then exits 0
+//   --decrypt -- <file>    the file on standard output; DECRYPTION_OKAY when it begins with
+//                          "GOOD", otherwise DECRYPTION_FAILED and exit 2
+//   --output <out> --encrypt ... -- <file>   an armour line and the file into out; END_ENCRYPTION
 #include <windows.h>
 
 #include <cstdlib>
@@ -22,11 +19,8 @@ HANDLE statusHandle = nullptr;
 
 void WriteAll(HANDLE handle, const std::string& bytes) {
   DWORD written = 0;
-  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  if (handle && handle != INVALID_HANDLE_VALUE) WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
-
 void Status(const std::string& line) { WriteAll(statusHandle, "[GNUPG:] " + line + "\n"); }
 
 }  // namespace
@@ -36,15 +30,12 @@ int main(int argc, char** argv) {
   bool decrypt = false, encrypt = false;
   int exitCode = 0;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    std::string next = i + 1 < argc ? argv[i + 1] : "";
+    const std::string arg = argv[i], next = i + 1 < argc ? argv[i + 1] : "";
     if (arg == "--status-fd") {
-      statusHandle =
-          reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::strtoull(next.c_str(), nullptr, 10)));
+      statusHandle = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::strtoull(next.c_str(), nullptr, 10)));
       ++i;
     } else if (arg == "--fake-exit") {
-      exitCode = std::atoi(next.c_str());
-      ++i;
+      exitCode = std::atoi(argv[++i]);
     } else if (arg == "--fake-echo") {
       Status("FAKE_ECHO");
       std::string echoed;
@@ -55,12 +46,9 @@ int main(int argc, char** argv) {
       Sleep(static_cast<DWORD>(std::strtoul(next.c_str(), nullptr, 10)));
       return 0;
     } else if (arg == "--output") {
-      output = next;
-      ++i;
-    } else if (arg == "--decrypt") {
-      decrypt = true;
-    } else if (arg == "--encrypt") {
-      encrypt = true;
+      output = argv[++i];
+    } else if (arg == "--decrypt" || arg == "--encrypt") {
+      (arg == "--decrypt" ? decrypt : encrypt) = true;
     } else if (arg == "--") {
       input = next;
       break;
@@ -69,12 +57,9 @@ int main(int argc, char** argv) {
   const std::string bytes = support::ReadFileBytes(input);
   if (decrypt) {
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes);
-    if (bytes.compare(0, 4, "GOOD") != 0) {
-      Status("DECRYPTION_FAILED");
-      return 2;
-    }
-    Status("DECRYPTION_OKAY");
-    return 0;
+    const bool good = bytes.compare(0, 4, "GOOD") == 0;
+    Status(good ? "DECRYPTION_OKAY" : "DECRYPTION_FAILED");
+    return good ? 0 : 2;
   }
   if (encrypt && support::WriteFileBytes(output, "-----BEGIN PGP MESSAGE-----\r\n" + bytes)) {
     Status("END_ENCRYPTION");
