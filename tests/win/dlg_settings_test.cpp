@@ -122,6 +122,9 @@ const struct {
 TEST_F(DlgSettings, ShowsTheRecordAndOkTakesEveryControlBack) {
   for (size_t i = 0; i < 7; ++i) settings.*kBoxes[i].field = i % 2 == 0;
   settings.KeepOpen = 0;
+  ReplaceTextSetting(&settings.PGPtempdir, "C:\\temp");
+  MakeTransferFileNames();
+  ASSERT_STREQ(transferFileText, "TAVIX") << "bare while the directory is changed to";
   std::vector<std::string> problems;
   EXPECT_EQ(Open([&](HWND dialog, robot::Seen&) {
     auto check = [&](bool ok, const std::string& what) { if (!ok) problems.push_back(what); };
@@ -150,6 +153,7 @@ TEST_F(DlgSettings, ShowsTheRecordAndOkTakesEveryControlBack) {
     for (int id : {kProgPgpId, kEncryptForId}) SetDlgItemTextA(dialog, id, ""), SendDlgItemMessageA(dialog, id, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
     check(robot::ItemText(dialog, kProgPgpId).size() == kPgpProgramPathSize - 1, "program field limit");
     check(robot::ItemText(dialog, kEncryptForId).size() == 259, "recipient field limit");
+    robot::SetItemText(dialog, kEncryptForId, "Me Myself");
     robot::Press(dialog, kKeepOpenAutomaticId);
     robot::Press(dialog, IDOK);
   }), IDOK);
@@ -158,8 +162,11 @@ TEST_F(DlgSettings, ShowsTheRecordAndOkTakesEveryControlBack) {
   EXPECT_EQ(settings.KeepOpen, 1);
   EXPECT_EQ(Text(settings.ProgPGP), std::string(255, 'x'));
   EXPECT_EQ(std::string(pgpProgramPath), std::string(255, 'x'));
-  EXPECT_EQ(settings.encryptForLength, 259u);
+  EXPECT_EQ(Text(settings.EncryptFor), "\"Me Myself\"");
+  EXPECT_EQ(settings.encryptForLength, 11u);
   EXPECT_TRUE(stringChanged.ProgPGP && stringChanged.EncryptFor && settingsDirty);
+  EXPECT_STREQ(transferFileText, "C:\\temp\\TAVIX") << "rebuilt for the directory change";
+  EXPECT_STREQ(transferFileArmoured, "C:\\temp\\TAVIX.asc");
 }
 
 TEST_F(DlgSettings, BrowsePutsTheChosenProgramInTheFieldAndRefusesOneTooLong) {
@@ -208,22 +215,9 @@ TEST_F(DlgSettings, DefaultsReachTheRecordOnlyWithOk) {
   EXPECT_TRUE(stringChanged.ProgPGP && stringChanged.EncryptFor && settingsDirty);
 }
 
-TEST_F(DlgSettings, OkAppliesTextsAndTransferNamesAndKeepsAnUnknownConsoleMode) {
-  ReplaceTextSetting(&settings.PGPtempdir, "C:\\temp");
-  MakeTransferFileNames();
-  ASSERT_STREQ(transferFileText, "C:\\temp\\TAVIX");
-  EXPECT_EQ(Press({kChgToTempDirId, IDOK}, [](HWND dialog) {
-    robot::SetItemText(dialog, kEncryptForId, "Me Myself");
-    robot::SetItemText(dialog, kProgPgpId, "D:\\bin\\pgp.exe");
-  }), IDOK);
-  EXPECT_STREQ(transferFileText, "TAVIX");
-  EXPECT_STREQ(transferFileArmoured, "TAVIX.asc");
-  EXPECT_EQ(Text(settings.EncryptFor), "\"Me Myself\"");
-  EXPECT_EQ(settings.encryptForLength, 11u);
-  EXPECT_STREQ(pgpProgramPath, "D:\\bin\\pgp.exe");
-
+TEST_F(DlgSettings, UnknownConsoleModeShowsNoButtonAndIsKept) {
   settings.KeepOpen = 5;  // from the INI: no button stands for it
-  settingsDirty = FALSE;
+  ReplaceTextSetting(&settings.ProgPGP, kFoundProgram);
   int checked = -1;
   EXPECT_EQ(Press({IDOK}, [&](HWND dialog) {
     checked = 0;

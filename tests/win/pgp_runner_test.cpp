@@ -14,7 +14,6 @@
 #include "core/address_list.h"
 #include "core/text_utils.h"
 #include "pgp/pgp_runner.h"
-#include "pgp/pgp_win_finder.h"
 #include "test_support.h"
 #include "ui/messages.h"
 #include "ui_robot.h"
@@ -389,39 +388,6 @@ TEST(BuildArgumentsForAJob, SenderSignsWhenNoUserIsGivenAndOutputIsTheTransferFi
   job.flags = kClearsignJob | kJobSignAs;
   EXPECT_EQ(BuildArguments(job), 23);
   EXPECT_EQ(job.flags, kClearsignJob);
-}
-
-TEST(TPgpWinFinder, FindsAWindowOfTheGivenThreadAndProcessOnly) {
-  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<HWND> window{nullptr};
-  std::atomic<DWORD> windowThread{0}, idleThread{0};
-  std::thread owner([&] {
-    HWND made = CreateWindowExA(0, "STATIC", "pgp console", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    window = made;
-    windowThread = GetCurrentThreadId();
-    WaitForSingleObject(quit, 10000);
-    DestroyWindow(made);
-  });
-  std::thread idle([&] {
-    idleThread = GetCurrentThreadId();
-    WaitForSingleObject(quit, 10000);
-  });
-  for (DWORD start = GetTickCount(); (!windowThread || !idleThread) && GetTickCount() - start < 10000;) Sleep(1);
-  ASSERT_NE(window.load(), nullptr);
-  const DWORD self = GetCurrentProcessId();
-  const struct {
-    DWORD process, thread;
-    HWND found;
-  } cases[] = {{self, windowThread, window}, {self + 4, windowThread, nullptr}, {self, idleThread, nullptr}};
-  for (const auto& c : cases) {
-    TPgpWinFinder finder(PROCESS_INFORMATION{nullptr, nullptr, c.process, c.thread});
-    finder.EnumTopLevel();
-    EXPECT_EQ(finder.foundWindow, c.found) << c.process << " " << c.thread;
-  }
-  SetEvent(quit);
-  owner.join();
-  idle.join();
-  CloseHandle(quit);
 }
 
 }  // namespace

@@ -16,30 +16,34 @@
 
 namespace {
 
+using support::FileExists;
 using support::ReadFileBytes;
+using Texts = std::vector<std::string>;
 
 // Deletes an INI file and drops what the profile functions may still hold of it.
 void RemoveIni(const std::string& path) {
   DeleteFileA(path.c_str());
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
 }
-
 void Put(const std::string& file, const char* section, const char* key, const char* value) {
   ASSERT_TRUE(WritePrivateProfileStringA(section, key, value, file.c_str())) << file;
 }
-
-// "key=value" entries of one section (or, with a null section, the section names).
-std::vector<std::string> Entries(const std::string& file, const char* section) {
+// "key=value" entries of one section (with a null section: the section names).
+Texts Entries(const std::string& file, const char* section) {
   char buffer[4096];
   const DWORD length = section ? GetPrivateProfileSectionA(section, buffer, sizeof buffer, file.c_str())
                                : GetPrivateProfileSectionNamesA(buffer, sizeof buffer, file.c_str());
-  std::vector<std::string> texts;
+  Texts texts;
   for (const char* p = buffer; p < buffer + length && *p; p += std::strlen(p) + 1) texts.push_back(p);
   return texts;
 }
-
 std::string Text(const char* text) { return text ? text : "(not set)"; }
-
+// The integer settings in record order.
+std::vector<int32_t> Integers() {
+  const TSettingsRecord& s = settings;
+  return {s.ChgToTempDir, s.AlwaysSign, s.SignFrom, s.AnsiOem, s.ConvertAttach, s.NickNames,
+          s.EncryptForSelf, s.UseToolBar, s.CopyToReadOnly, s.ButtonPos, s.KeepOpen};
+}
 void CapsLock(bool down) {
   INPUT input = {};
   input.type = INPUT_KEYBOARD;
@@ -52,7 +56,7 @@ class SettingsStore : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(root_.empty());
-    hadWindowsIni_ = support::ReadFileBytes(windowsIni_, &windowsIniBytes_);
+    hadWindowsIni_ = ReadFileBytes(windowsIni_, &windowsIniBytes_);
     RemoveIni(windowsIni_);
     CreateDirectoryA((root_ + "\\plug").c_str(), nullptr);
     CreateDirectoryA((root_ + "\\cfg").c_str(), nullptr);
@@ -66,7 +70,6 @@ class SettingsStore : public testing::Test {
     settings = savedSettings = TSettingsRecord{};
     settingsDirty = FALSE;
     stringChanged = TStringChanged{};
-    hostInstance = nullptr;
     stringModule = instanceHandle;
     for (const std::string& ini : {windowsIni_, pluginIni_, ini_}) RemoveIni(ini);
     if (hadWindowsIni_) { EXPECT_TRUE(support::WriteFileBytes(windowsIni_, windowsIniBytes_)); }
@@ -94,43 +97,33 @@ TEST_F(SettingsStore, EachLayerAddsItsKeysLaterLayersWinAndSavingWritesNothingLo
   Put(pluginIni_, "PGPflags", "SignFrom", "1");
   Put(pluginIni_, "PGP settings", "KeepOpen", "1");
   Put(pluginIni_, "PGP settings", "PGPtempdir", "C:\\TEMP");
-  Put(pluginIni_, "PGP settings", "EncryptFor", "abcd efgh");
   Put(ini_, "Settings", "NickNames", "1");
   Put(ini_, "Settings", "ButtonPos", "-5");
   Put(ini_, "PGP settings", "ProgPGP", std::string(300, 'p').c_str());
   Put(ini_, "PGP settings", "PGPPATH", "C:\\PGP\\");
-  const std::vector<std::string> before = {ReadFileBytes(windowsIni_), ReadFileBytes(pluginIni_), ReadFileBytes(ini_)};
+  const Texts before = {ReadFileBytes(windowsIni_), ReadFileBytes(pluginIni_), ReadFileBytes(ini_)};
   LoadSettings();
   EXPECT_EQ(std::string(sharedMessageBuffer), "TAVIX.INI\n" + pluginIni_ + "\n" + ini_) << "the files read";
-  const int32_t TSettingsRecord::*fields[] = {
-      &TSettingsRecord::ChgToTempDir,  &TSettingsRecord::AlwaysSign, &TSettingsRecord::SignFrom,
-      &TSettingsRecord::AnsiOem,       &TSettingsRecord::ConvertAttach, &TSettingsRecord::NickNames,
-      &TSettingsRecord::EncryptForSelf, &TSettingsRecord::UseToolBar, &TSettingsRecord::CopyToReadOnly,
-      &TSettingsRecord::ButtonPos,     &TSettingsRecord::KeepOpen};
-  const int32_t expected[] = {0, 1, 1, 0, 1, 1, 1, 1, 1, -5, 1};
-  for (size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i) { EXPECT_EQ(settings.*fields[i], expected[i]) << i; }
+  EXPECT_EQ(Integers(), (std::vector<int32_t>{0, 1, 1, 0, 1, 1, 1, 1, 1, -5, 1}));
   EXPECT_EQ(Text(settings.ProgPGP), std::string(255, 'p')) << "a long value is cut at 255";
   EXPECT_EQ(Text(settings.PGPtempdir), "C:\\TEMP");
   EXPECT_EQ(Text(settings.PGPPATH), "C:\\PGP\\");
   EXPECT_EQ(settings.pgpPathLength, 7u);
-  EXPECT_EQ(Text(settings.EncryptFor), "\"abcd efgh\"") << "quoted for its blank";
-  EXPECT_EQ(settings.encryptForLength, 11u);
   SaveSettings();
-  EXPECT_EQ((std::vector<std::string>{ReadFileBytes(windowsIni_), ReadFileBytes(pluginIni_), ReadFileBytes(ini_)}), before);
+  EXPECT_EQ((Texts{ReadFileBytes(windowsIni_), ReadFileBytes(pluginIni_), ReadFileBytes(ini_)}), before);
 }
 
-TEST_F(SettingsStore, DefaultsHoldWithoutFilesAndEmptyValuesClearTexts) {
-  struct Case {
+TEST_F(SettingsStore, DefaultsHoldWithoutFilesAndEncryptForIsQuotedOrCleared) {
+  const struct {
     const char *name, *pluginValue, *iniValue;  // EncryptFor and PGPPATH in layers 2 and 3; null: none
     const char* encryptFor;
     uint32_t length;
-  } cases[] = {
-      {"no files", nullptr, nullptr, nullptr, 0},
-      {"an empty value clears", "abcd efgh", "", nullptr, 0},
-      {"already quoted", nullptr, "\"abcd efgh", "\"abcd efgh", 10},
-      {"no blank", nullptr, "abcdefgh", "abcdefgh", 8},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{"a blank is quoted", "abcd efgh", nullptr, "\"abcd efgh\"", 11},
+               {"an empty value clears", "abcd efgh", "", nullptr, 0},
+               {"already quoted", nullptr, "\"abcd efgh", "\"abcd efgh", 10},
+               {"no blank", nullptr, "abcdefgh", "abcdefgh", 8},
+               {"no files", nullptr, nullptr, nullptr, 0}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RemoveIni(pluginIni_);
     RemoveIni(ini_);
@@ -143,15 +136,10 @@ TEST_F(SettingsStore, DefaultsHoldWithoutFilesAndEmptyValuesClearTexts) {
     EXPECT_EQ(settings.encryptForLength, c.length);
     EXPECT_EQ(settings.pgpPathLength, settings.PGPPATH ? std::strlen(settings.PGPPATH) : 0u);
   }
-  RemoveIni(ini_);
-  LoadSettings();
-  const int32_t defaults[] = {settings.ChgToTempDir, settings.AlwaysSign, settings.SignFrom, settings.AnsiOem,
-                              settings.ConvertAttach, settings.NickNames, settings.EncryptForSelf,
-                              settings.UseToolBar, settings.CopyToReadOnly, settings.ButtonPos, settings.KeepOpen};
-  EXPECT_EQ(std::vector<int32_t>(defaults, defaults + 11), (std::vector<int32_t>{0, 0, 0, 0, 1, 0, 1, 1, 1, 0, -1}));
+  EXPECT_EQ(Integers(), (std::vector<int32_t>{0, 0, 0, 0, 1, 0, 1, 1, 1, 0, -1}));
   EXPECT_EQ(std::memcmp(&settings, &kDefaultSettings, sizeof settings), 0) << "the Defaults button shows the same";
   SaveSettings();
-  for (const std::string& ini : {windowsIni_, pluginIni_, ini_}) { EXPECT_FALSE(support::FileExists(ini)) << ini; }
+  for (const std::string& ini : {windowsIni_, pluginIni_, ini_}) EXPECT_FALSE(FileExists(ini)) << ini;
 }
 
 TEST_F(SettingsStore, SaveWritesWhatChangedOnceAndTextsOnlyAfterOk) {
@@ -159,72 +147,51 @@ TEST_F(SettingsStore, SaveWritesWhatChangedOnceAndTextsOnlyAfterOk) {
   Put(ini_, "PGP settings", "EncryptFor", "me");
   LoadSettings();
   SaveSettings();
-  EXPECT_EQ(Entries(ini_, nullptr), std::vector<std::string>{"PGP settings"}) << "unchanged: nothing written";
+  EXPECT_EQ(Entries(ini_, nullptr), Texts{"PGP settings"}) << "unchanged: nothing written";
   settings.KeepOpen = -1;
   settings.AlwaysSign = 1;
   ReplaceTextSetting(&settings.EncryptFor, nullptr);
   stringChanged.EncryptFor = TRUE;
   SaveSettings();  // changed, but the dialog did not end with OK: the text stays
-  EXPECT_EQ(Entries(ini_, "PGPflags"), std::vector<std::string>{"AlwaysSign=1"});
-  EXPECT_EQ(Entries(ini_, "PGP settings"), (std::vector<std::string>{"EncryptFor=me", "KeepOpen=-1"}));
+  EXPECT_EQ(Entries(ini_, "PGPflags"), Texts{"AlwaysSign=1"});
+  EXPECT_EQ(Entries(ini_, "PGP settings"), (Texts{"EncryptFor=me", "KeepOpen=-1"}));
   LoadSettings();
   EXPECT_EQ(settings.KeepOpen, -1) << "read back signed, over the plug-in folder's 0";
   EXPECT_FALSE(stringChanged.EncryptFor) << "loading clears the changed flags";
-
   RemoveIni(ini_);
   settings.SignFrom = 1;
   SaveSettings();
-  EXPECT_EQ(Entries(ini_, nullptr), std::vector<std::string>{"PGPflags"});
-  EXPECT_EQ(Entries(ini_, "PGPflags"), std::vector<std::string>{"SignFrom=1"});
+  EXPECT_EQ(Entries(ini_, nullptr), Texts{"PGPflags"});
+  EXPECT_EQ(Entries(ini_, "PGPflags"), Texts{"SignFrom=1"});
   RemoveIni(ini_);
   SaveSettings();
-  EXPECT_FALSE(support::FileExists(ini_)) << "a second save must not write the same change again";
-
+  EXPECT_FALSE(FileExists(ini_)) << "a second save must not write the same change again";
   ReplaceTextSetting(&settings.ProgPGP, "C:\\PGP\\PGP.EXE");
   ReplaceTextSetting(&settings.EncryptFor, nullptr);
   stringChanged.ProgPGP = settingsDirty = TRUE;  // with OK only the flagged text is written...
   SaveSettings();
-  EXPECT_EQ(Entries(ini_, "PGP settings"), std::vector<std::string>{"ProgPGP=C:\\PGP\\PGP.EXE"});
+  EXPECT_EQ(Entries(ini_, "PGP settings"), Texts{"ProgPGP=C:\\PGP\\PGP.EXE"});
   stringChanged.EncryptFor = settingsDirty = TRUE;  // ...and one not set is written empty
   SaveSettings();
   EXPECT_FALSE(settingsDirty);
-  EXPECT_EQ(Entries(ini_, "PGP settings"), (std::vector<std::string>{"ProgPGP=C:\\PGP\\PGP.EXE", "EncryptFor="}));
-  EXPECT_EQ(Entries(pluginIni_, "PGP settings"), std::vector<std::string>{"KeepOpen=0"}) << "never written";
+  EXPECT_EQ(Entries(ini_, "PGP settings"), (Texts{"ProgPGP=C:\\PGP\\PGP.EXE", "EncryptFor="}));
+  EXPECT_EQ(Entries(pluginIni_, "PGP settings"), Texts{"KeepOpen=0"}) << "never written";
 }
 
-TEST_F(SettingsStore, IniPathAndPluginFolderFollowTheRealDirectories) {
+TEST_F(SettingsStore, WithoutAnIniPathNothingIsReadOrWrittenThere) {
   const std::string cfg = root_ + "\\cfg";
-  struct Case {
-    std::string configDir;
-    bool makeTavix;
-    BOOL ok;
-    std::string iniPath;
-  } cases[] = {{cfg + "\\Plugins", false, TRUE, cfg + "\\TAVIX.INI"},
-               {cfg + "\\Plugins", true, TRUE, cfg + "\\TAVIX\\TAVIX.INI"},
-               {cfg, false, TRUE, cfg + "\\TAVIX\\TAVIX.INI"},
-               {"C:\\" + std::string(250, 'c'), false, FALSE, ""}};
-  for (const Case& c : cases) {
-    if (c.makeTavix) { ASSERT_TRUE(CreateDirectoryA((cfg + "\\TAVIX").c_str(), nullptr)); }
-    EXPECT_EQ(ComputeIniPath(c.configDir.c_str()), c.ok) << c.configDir;
-    EXPECT_EQ(std::string(iniPath), c.iniPath) << c.configDir;
-  }
-  // Without an INI path nothing is read or written there, nor in the Windows directory.
+  ASSERT_TRUE(CreateDirectoryA((cfg + "\\TAVIX").c_str(), nullptr));
+  EXPECT_TRUE(ComputeIniPath((cfg + "\\Plugins").c_str()));
+  EXPECT_EQ(std::string(iniPath), cfg + "\\TAVIX\\TAVIX.INI");
+  EXPECT_FALSE(ComputeIniPath(("C:\\" + std::string(250, 'c')).c_str()));
+  EXPECT_STREQ(iniPath, "");
   Put(pluginIni_, "PGPflags", "AlwaysSign", "1");
   LoadSettings();
   EXPECT_EQ(std::string(sharedMessageBuffer), "TAVIX.INI\n" + pluginIni_);
   settings.SignFrom = 1;
   SaveSettings();
-  EXPECT_FALSE(support::FileExists(windowsIni_));
-  EXPECT_EQ(Entries(pluginIni_, "PGPflags"), std::vector<std::string>{"AlwaysSign=1"});
-
-  std::string folder = support::ProgramDirectory();
-  ASSERT_TRUE(ComputePluginFolder());
-  EXPECT_EQ(std::string(pluginFolder), folder);
-  const bool made = CreateDirectoryA((folder + "TAVIX").c_str(), nullptr) != 0;
-  EXPECT_TRUE(ComputePluginFolder());
-  const std::string found = pluginFolder;
-  if (made) RemoveDirectoryA((folder + "TAVIX").c_str());
-  EXPECT_EQ(found, folder + "TAVIX\\");
+  EXPECT_FALSE(FileExists(windowsIni_)) << "the profile functions would pick the Windows directory";
+  EXPECT_EQ(Entries(pluginIni_, "PGPflags"), Texts{"AlwaysSign=1"});
 }
 
 TEST_F(SettingsStore, AttachmentMarkerPrefersTheHostsString) {
@@ -233,13 +200,11 @@ TEST_F(SettingsStore, AttachmentMarkerPrefersTheHostsString) {
   ASSERT_NE(host, nullptr) << "the host stand-in is built beside this program";
   char hostMarker[32] = "";
   ASSERT_GT(LoadStringA(host, 1410, hostMarker, sizeof hostMarker), 0);
-  struct Case {
+  const struct {
     HMODULE hostModule, strings;
     std::string marker;
-  } cases[] = {{nullptr, instanceHandle, "Attachment Converted: "},  // the plug-in's own string 63
-               {kernel, kernel, ""},
-               {host, kernel, hostMarker}};
-  for (const Case& c : cases) {
+  } cases[] = {{nullptr, instanceHandle, "Attachment Converted: "}, {kernel, kernel, ""}, {host, kernel, hostMarker}};
+  for (const auto& c : cases) {
     hostInstance = reinterpret_cast<HINSTANCE>(c.hostModule);
     stringModule = c.strings;
     LoadSettings();
@@ -261,26 +226,25 @@ TEST_F(SettingsStore, CapsLockHeldWhileLoadingShowsTheListingCutWhereItIsFull) {
   const std::string fits = "C:\\" + std::string(15, 'p') + ".EXE", tooLong = "C:\\" + std::string(16, 'p') + ".EXE";
   const std::string listing = "TAVIX.INI\nTAVIX.INI\n" + ini +
       "\n---\nChgToTempDir = 0\nAlwaysSign = 0\nSignFrom = 0\nAnsiOem = 0\nConvertAttach = 1\n"
-      "NickNames = 0\nEncryptForSelf = 1\nUseToolBar = 1\nCopyToReadOnly = 1\nButtonPos = 0\n"
-      "KeepOpen = 4294967295\n";
+      "NickNames = 0\nEncryptForSelf = 1\nUseToolBar = 1\nCopyToReadOnly = 1\nButtonPos = 0\nKeepOpen = 4294967295\n";
   RobotAnswer none = robot::Expect("Tavix Light ", IDOK);
   LoadSettings();
   EXPECT_FALSE(none.Stop().found) << "no listing without Caps Lock";
-  std::vector<std::string> shown;
+  Texts shown;
   bool held = true;
   for (const std::string& program : {fits, tooLong}) {
     Put(ini, "PGP settings", "ProgPGP", program.c_str());
-    CapsLock(true);  // showing a window may resynchronise the key state: press each time
+    CapsLock(true);  // showing a window may resynchronise the key state: pressed each time
     held = held && (GetAsyncKeyState(VK_CAPITAL) & 0x8000) != 0;
     RobotAnswer answer = robot::Expect("Tavix Light ", IDOK);
     LoadSettings();
     shown.push_back(held ? answer.Wait().text : answer.Stop().text);
     CapsLock(false);
   }
-  CapsLock(true);  // a second press turns the Caps Lock light off again
+  CapsLock(true);  // a third press turns the Caps Lock light off again
   CapsLock(false);
   RemoveIni(ini);
   RemoveDirectoryA(dir.c_str());
   if (!held) GTEST_SKIP() << "this display does not report Caps Lock as held";
-  EXPECT_EQ(shown, (std::vector<std::string>{listing + "ProgPGP = " + fits, listing + ">>"}));
+  EXPECT_EQ(shown, (Texts{listing + "ProgPGP = " + fits, listing + ">>"}));
 }
