@@ -158,19 +158,19 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineKeepsTheWholeExitCodeAndTheFaultAsked) {
   struct Case {
     const char *name, *variable, *value;
     uint16_t flags;
-    const char* arguments;  // after the program path; "@" stands for the plain transfer file
+    const char *arguments, *count;  // after the program path ("@": the plain transfer file); their number
     uint32_t code;
     bool succeeded;
     std::string result, left;  // TAVIX.asc ("*": an encrypted message) and TAVIX afterwards
   } cases[] = {
-      {"encrypt and wipe", nullptr, nullptr, kEncryptJob, " -aetw @ alice", 0, true, "*", ""},
-      {"decode: two blanks before the file", nullptr, nullptr, kDecodeJob, "  @", 5, false, "", text},
-      {"code forced after the work", "TAVIX_PGP_EXIT", "3", kEncryptJob, " -aetw @ alice", 3, false, "*", ""},
-      {"only the low half counts", "TAVIX_PGP_EXIT", "0x10000", kEncryptJob, " -aetw @ alice", 0x10000, true, "*", ""},
-      {"crash before the work", "TAVIX_PGP_CRASH", "1", kEncryptJob, " -aetw @ alice", 0xC0000005, false, "", text},
-      {"work without its result", "TAVIX_PGP_NO_RESULT", "1", kEncryptJob, " -aetw @ alice", 0, true, "", ""},
-      {"short result", "TAVIX_PGP_SHORT_RESULT", "yes", kEncryptJob, " -aetw @ alice", 0, true, "--", ""},
-      {"bad switch value: refused before the work", "TAVIX_PGP_DELAY_MS", "soon", kEncryptJob, " -aetw @ alice", 5, false, "", text},
+      {"encrypt and wipe", nullptr, nullptr, kEncryptJob, " -aetw @ alice", "3", 0, true, "*", ""},
+      {"decode: two blanks before the file", nullptr, nullptr, kDecodeJob, "  @", "1", 5, false, "", text},
+      {"code forced after the work", "TAVIX_PGP_EXIT", "3", kEncryptJob, " -aetw @ alice", "3", 3, false, "*", ""},
+      {"only the low half counts", "TAVIX_PGP_EXIT", "0x10000", kEncryptJob, " -aetw @ alice", "3", 0x10000, true, "*", ""},
+      {"crash before the work", "TAVIX_PGP_CRASH", "1", kEncryptJob, " -aetw @ alice", "3", 0xC0000005, false, "", text},
+      {"work without its result", "TAVIX_PGP_NO_RESULT", "1", kEncryptJob, " -aetw @ alice", "3", 0, true, "", ""},
+      {"short result", "TAVIX_PGP_SHORT_RESULT", "yes", kEncryptJob, " -aetw @ alice", "3", 0, true, "--", ""},
+      {"bad switch value: refused before the work", "TAVIX_PGP_DELAY_MS", "soon", kEncryptJob, " -aetw @ alice", "3", 5, false, "", text},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -187,6 +187,7 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineKeepsTheWholeExitCodeAndTheFaultAsked) {
     arguments.replace(arguments.find('@'), 1, plain_);
     const std::string log = ReadFileBytes(log_);
     EXPECT_EQ(Field(log, "command line"), pgpProgramPath + arguments);
+    EXPECT_EQ(Field(log, "argument count"), c.count);
     EXPECT_EQ(Field(log, "PGPPATH"), dir_) << "the child inherits the environment";
     const std::string result = ReadFileBytes(plain_ + ".asc");
     EXPECT_EQ(c.result == "*" ? result.substr(0, kMessageStart.size()) : result, c.result == "*" ? kMessageStart : c.result);
@@ -194,7 +195,7 @@ TEST_F(PgpRunner, RunsTheJobsCommandLineKeepsTheWholeExitCodeAndTheFaultAsked) {
     EXPECT_EQ(runningCount, 0u);
     EXPECT_EQ(pgpProcessInformation.hProcess, nullptr);
     EXPECT_EQ(pgpProcessInformation.hThread, nullptr);
-    EXPECT_NE(pgpProcessInformation.dwProcessId, 0u) << "kept for the console window search";
+    EXPECT_NE(pgpProcessInformation.dwProcessId, 0u) << "the ids stay after the run";
   }
 }
 
