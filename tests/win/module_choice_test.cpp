@@ -58,9 +58,6 @@ class FakeHost {
 
 std::string Text(const char* text) { return text ? text : "<absent>"; }
 
-const std::string kLines =
-    "Eudora Light\t3.0.1\nEudora Pro\t3.0.1\nEudora Pro\t3.0.5\nEudora Pro\t4.0 Beta 4 (build 205)\n";
-
 }  // namespace
 
 TEST(ModuleTable, ThePluginCarriesTheGeneratedTable) {
@@ -72,54 +69,6 @@ TEST(ModuleTable, ThePluginCarriesTheGeneratedTable) {
   // The checksum the native tests compute over the generated file.
   EXPECT_EQ(ModuleTableChecksum(table, SizeofResource(plugin, found)), 0x9D12D3C4u);
   FreeLibrary(plugin);
-}
-
-TEST(Identification, EachShippedRowThePrefixRuleAndLetterCase) {
-  ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
-  struct Case {
-    const char* folder;
-    const char* className;
-    const char* identity;  // "product|version", or null when identification fails
-    int row;               // -1: no row matches
-  };
-  const Case cases[] = {
-      {"light301", "EudoraMainWindow", "Eudora Light|3.0.1", 0},
-      {"pro301", "EudoraMainWindow", "Eudora Pro|3.0.1", 1},
-      {"pro305", "EudoraMainWindow", "Eudora Pro|3.0.5", 2},
-      {"pro40b4", "EudoraMainWindow", "Eudora Pro|4.0 Beta 4 (build 205)", 3},
-      {"pro3012", "EudoraMainWindow", "Eudora Pro|3.0.1.2", 1},
-      {"pro30", "EudoraMainWindow", "Eudora Pro|3.0", -1},
-      {"lowercase", "eudoramainwindow", "EUDORA PRO|3.0.5", 2},
-      {"unknown", "EudoraMainWindow", "Other Mailer|2.1", -1},
-      {"pro305", "EudoraMainWnd", "Eudora Pro|3.0.5", -1},
-      // No ProductVersion: empty, of which no row's version is a prefix.
-      {"noversion", "EudoraMainWindow", "Eudora Pro|", -1},
-      // 62 characters are kept; they still begin with a row's product name.
-      {"longname", "EudoraMainWindow",
-       "Eudora Pro with a product name that is longer than sixty-two c|3.0.5", 2},
-      {"noname", "EudoraMainWindow", nullptr, -1},
-      {"noresource", "EudoraMainWindow", nullptr, -1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.folder) + " " + c.className);
-    FakeHost host(c.folder, c.className);
-    ASSERT_NE(host.window(), nullptr);
-    TModuleDefinition found;
-    ASSERT_EQ(found.FillFromWindow(host.window()) != 0, c.identity != nullptr);
-    if (!c.identity) {
-      EXPECT_FALSE(found.valid || found.modified || found.FullModName);
-      continue;
-    }
-    EXPECT_EQ(Text(found.FullModName), host.path());
-    EXPECT_EQ(Text(found.ModName), host.path().substr(host.path().rfind('\\') + 1));
-    EXPECT_EQ(Text(found.ClassName), c.className);
-    EXPECT_EQ(Text(found.ProductName) + "|" + Text(found.ProductVersion), c.identity);
-    EXPECT_TRUE(found.valid && found.modified);
-    const char* keys[4];
-    found.MatchKeys(keys);
-    const BYTE* row = moduleTableReader.Find(keys, 4);
-    EXPECT_EQ(row, c.row >= 0 && moduleTableReader.MoveTo(c.row) ? moduleTableReader.CurrentRecord() : nullptr);
-  }
 }
 
 namespace {
@@ -141,16 +90,12 @@ std::string OneRowTable(const std::string& className, const std::string& version
 }  // namespace
 
 TEST(MailerIfc, EudoraFromVersion3GetsTheEudora3Interface) {
-  struct Case {
-    std::string className, version;
-    bool eudora3;
-  };
-  const Case cases[] = {
+  const struct { std::string className, version; bool eudora3; } cases[] = {
       {"EudoraMainWindow", "3.0", true}, {"EUDORAMAINWINDOW", "4", true}, {"Eudora", "3", true},
       {"EudoraMainWindow", "2.1", false}, {"EudoraMainWindow", "", false},
       {"EudoraMainWindow32", "4", false}, {"OtherMainWindow", "4", false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.className + " " + c.version);
     const std::string table = OneRowTable(c.className, c.version);
     TMif reader;
@@ -176,7 +121,7 @@ TEST(MailerIfc, EudoraFromVersion3GetsTheEudora3Interface) {
 
 namespace {
 
-// A running program with the given product texts (null: absent).
+// A running program with the given product texts (null: absent), for the dialog alone.
 struct Program : TModuleDefinition {
   Program(const char* product, const char* version) {
     FullModName = HeapCopyText("C:\\Mail\\OTHER.EXE");
@@ -187,77 +132,51 @@ struct Program : TModuleDefinition {
   }
 };
 
-// What the dialog shows: its lines, the selected line and the texts of 120 to 125, 110, 111.
+// What the dialog shows: the selected line and the texts of 120 to 125, 110, 111.
 std::string Shown(HWND dialog) {
-  HWND list = GetDlgItem(dialog, kModListId);
-  std::string shown;
-  for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-    char line[600] = "";
-    if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof line))
-      SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-    shown += std::string(line) + "\n";
-  }
-  shown += "selected " + std::to_string(SendMessageA(list, LB_GETCURSEL, 0, 0));
+  std::string shown = "selected " + std::to_string(SendDlgItemMessageA(dialog, kModListId, LB_GETCURSEL, 0, 0));
   for (int id : {120, 121, 122, 123, 125, 110, 111}) shown += "|" + robot::ItemText(dialog, id);
   return shown;
 }
 
-void SelectLine(HWND dialog, int line) {
-  HWND list = GetDlgItem(dialog, kModListId);
-  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kModListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
-// Runs the dialog for the program; `act` works on it and closes it.
-INT_PTR RunDialog(TDlgModList& dialog, const std::function<void(HWND)>& act) {
-  RobotAnswer answer = robot::Expect("Selection module definition", [&](HWND window, robot::Seen& seen) {
-    act(window);
-    seen.closed = robot::WaitClosed(window);
-  });
-  const INT_PTR result = dialog.Execute(stringModule, kDlgModListTemplate, nullptr);
-  EXPECT_TRUE(answer.Wait().closed) << answer.error();
-  return result;
-}
-
-class DlgModList : public testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE)); }
-};
-
 }  // namespace
 
-TEST_F(DlgModList, PreselectsTheRunningProductAndShowsARowOnlyWhenSelected) {
-  struct Case {
-    const char* product;
-    const char* version;
-    int line;  // then selected
-    std::string before, after;
-  };
-  const std::string program = "|OTHER.EXE|OtherMainWindow|C:\\Mail\\OTHER.EXE";
-  const std::string row = "|EUDORA.EXE|EudoraMainWindow";
-  const Case cases[] = {
+TEST(DlgModList, ListsEveryRowPreselectsTheRunningProductAndShowsARowOnlyWhenSelected) {
+  ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
+  const std::string program = "|OTHER.EXE|OtherMainWindow|C:\\Mail\\OTHER.EXE", row = "|EUDORA.EXE|EudoraMainWindow";
+  const struct { const char* product; const char* version; int line; std::string before, after; } cases[] = {
       {"Eudora Pro", "9.9", 3, "selected 1|Eudora Pro|9.9" + program + "||", "selected 3|Eudora Pro|9.9" + program + row},
       {"Eudora Pro", "4.0 Beta 4 (build 205)", 0, "selected 3|Eudora Pro|4.0 Beta 4 (build 205)" + program + "||",
        "selected 0|Eudora Pro|4.0 Beta 4 (build 205)" + program + row},
-      {"eudora pro", "3.0.5", 1, "selected 2|eudora pro|3.0.5" + program + "||",
-       "selected 1|eudora pro|3.0.5" + program + row},
+      {"eudora pro", "3.0.5", 1, "selected 2|eudora pro|3.0.5" + program + "||", "selected 1|eudora pro|3.0.5" + program + row},
       {"Other Mailer", "3.0.5", 2, "selected 0|Other Mailer|3.0.5" + program + "||",
        "selected 2|Other Mailer|3.0.5" + program + row},
       {nullptr, nullptr, 0, "selected 0||" + program + "||", "selected 0||" + program + row},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.before);
+  for (const auto& c : cases) {
     Program running(c.product, c.version);
     TDlgModList dialog(&running, &moduleTableReader);
-    std::string before, after;
-    EXPECT_EQ(RunDialog(dialog, [&](HWND window) {
+    std::string lines, before, after;
+    RobotAnswer answer = robot::Expect("Selection module definition", [&](HWND window, robot::Seen& seen) {
+      HWND list = GetDlgItem(window, kModListId);
+      for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        char line[600] = "";
+        if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof line))
+          SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines += std::string(line) + "\n";
+      }
       before = Shown(window);
-      SelectLine(window, c.line);
+      SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(c.line), 0);
+      SendMessageA(window, WM_COMMAND, MAKEWPARAM(kModListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
       after = Shown(window);
       robot::Press(window, IDCANCEL);
-    }), IDCANCEL);
-    EXPECT_EQ(before, kLines + c.before);
-    EXPECT_EQ(after, kLines + c.after);
+      seen.closed = robot::WaitClosed(window);
+    });
+    EXPECT_EQ(dialog.Execute(stringModule, kDlgModListTemplate, nullptr), IDCANCEL);
+    EXPECT_TRUE(answer.Wait().closed) << answer.error();
+    EXPECT_EQ(lines, "Eudora Light\t3.0.1\nEudora Pro\t3.0.1\nEudora Pro\t3.0.5\nEudora Pro\t4.0 Beta 4 (build 205)\n");
+    EXPECT_EQ(before, c.before);
+    EXPECT_EQ(after, c.after);
     EXPECT_EQ(dialog.chosenRecord, nullptr);
   }
 }
@@ -284,216 +203,148 @@ TEST(DlgModListTemplate, MatchesTheControlTable) {
 
 namespace {
 
-const char kShippedChecksum[] = "-1659710524";
-const char kAbsent[] = "<absent>|<absent>|<absent>|<absent>|<absent>";
-const std::string kKnownHost =
-    "[ModuleDefinition]\r\nClassName=eudoramainwindow\r\nModName=EUDORA.EXE\r\nProductName=Other "
-    "Mailer\r\nProductVersion=2.1\r\n";
-const std::string kChecksum = std::string("[MailerInformation]\r\nMailerInformationID=");
-
-// Picks `line` of the selection dialog (-1: none) and presses `button`; `shown` receives the
-// product name the dialog shows for the running program.
-robot::Script Pick(int line, int button, std::string* shown = nullptr) {
-  return [=](HWND dialog, robot::Seen& seen) {
-    if (shown) *shown = robot::ItemText(dialog, kInfoProductNameId);
-    SendDlgItemMessageA(dialog, kModListId, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    seen.pressed = button;
-    robot::Press(dialog, button);
-    seen.closed = robot::WaitClosed(dialog);
-  };
+// The five keys of a definition section of the INI file, joined by '|'.
+std::string Section(const std::string& ini, const char* section) {
+  std::string joined;
+  for (const char* key : {"FullModName", "ClassName", "ModName", "ProductName", "ProductVersion"}) {
+    char value[512];
+    GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, ini.c_str());
+    joined += (joined.empty() ? "" : "|") + std::string(value);
+  }
+  return joined;
 }
 
-class ModuleChoice : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
-    dir_ = support::MakeScratchDirectory("tavix-choice-");
-    CopyText(savedIniPath_, sizeof savedIniPath_, iniPath);
-    ini_ = dir_ + "\\TAVIX.INI";
-    CopyText(iniPath, sizeof iniPath, ini_.c_str());
-  }
-  void TearDown() override {
-    ReleaseModuleDefinitions();
-    hostMainWindow = nullptr;
-    CopyText(iniPath, sizeof iniPath, savedIniPath_);
-    support::RemoveTree(dir_);
-  }
-
-  // The choice; the selection dialog must appear exactly when `dialog` is given to answer it.
-  int Choose(const FakeHost& host, robot::Script dialog = nullptr) {
-    ReleaseModuleDefinitions();
-    hostMainWindow = host.window();
-    RobotAnswer answer = robot::Expect("Selection module definition", dialog ? dialog : Pick(0, IDCANCEL));
-    const int result = ChooseModuleDefinition();
-    const robot::Seen& seen = dialog ? answer.Wait() : answer.Stop();
-    EXPECT_EQ(seen.found, dialog != nullptr) << "the selection dialog";
-    EXPECT_TRUE(seen.error.empty() || !dialog) << seen.error;
-    return result;
-  }
-  // The shutdown save; question 88 must be asked exactly when `answer` (IDYES, IDNO) is given.
-  void Save(int answer = 0) {
-    RobotAnswer robot = robot::Expect("Tavix Light ", answer ? answer : IDNO);
-    SaveModuleDefinitions();
-    const robot::Seen& seen = answer ? robot.Wait() : robot.Stop();
-    ASSERT_EQ(seen.found, answer != 0) << "question 88";
-    if (!answer) return;
-    EXPECT_EQ(seen.text, "Save module definition? If you agree, then you do not have to choose "
-                         "the correct module on start-up.");
-    EXPECT_EQ(seen.flags, static_cast<UINT>(MB_YESNO));
-    EXPECT_TRUE(seen.closed);
-  }
-
-  std::string Value(const char* section, const char* key) const {
-    char value[512];
-    GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, ini_.c_str());
-    return value;
-  }
-  // The five keys of a definition section, joined by '|'.
-  std::string Section(const char* section) const {
-    std::string joined = Value(section, "FullModName");
-    for (const char* key : {"ClassName", "ModName", "ProductName", "ProductVersion"})
-      joined += "|" + Value(section, key);
-    return joined;
-  }
-  static std::string Identity(const FakeHost& host, const char* product, const char* version) {
-    return host.path() + "|EudoraMainWindow|EUDORA.EXE|" + product + "|" + version;
-  }
-  static std::string Chosen() {
-    return mailerIfc ? std::string(mailerIfc->ProductName) + " " + mailerIfc->ProductVersion : "none";
-  }
-
-  std::string dir_, ini_;
-  char savedIniPath_[kPathSize];
-};
+// The choice for the host; the selection dialog must come exactly when `button` is given (-1:
+// closed by its title bar), is answered with line `line` and gives the product it shows.
+int Choose(const FakeHost& host, int line, int button, std::string* shown) {
+  ReleaseModuleDefinitions();
+  hostMainWindow = host.window();
+  RobotAnswer answer = robot::Expect("Selection module definition", [=](HWND dialog, robot::Seen& seen) {
+    *shown = robot::ItemText(dialog, kInfoProductNameId);
+    SendDlgItemMessageA(dialog, kModListId, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    if (button < 0) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    else robot::Press(dialog, button);
+    seen.closed = robot::WaitClosed(dialog);
+  });
+  const int result = ChooseModuleDefinition();
+  const robot::Seen& seen = button ? answer.Wait() : answer.Stop();
+  EXPECT_EQ(seen.found, button != 0) << "the selection dialog";
+  EXPECT_TRUE(!button || seen.closed) << seen.error;
+  return result;
+}
 
 }  // namespace
 
-TEST_F(ModuleChoice, KnownHostNeedsNoDialogAndIsWrittenAtShutdown) {
-  FakeHost host("pro305");
-  ASSERT_EQ(Choose(host), 0);
-  EXPECT_NE(dynamic_cast<TEudora3MailerIfc*>(mailerIfc), nullptr);
-  EXPECT_EQ(Chosen(), "Eudora Pro 3.0.5");
-  EXPECT_EQ(Value("MailerInformation", "MailerInformationID"), kShippedChecksum);
-  // The INI file did not know the host: its identity is written, without a question.
-  EXPECT_EQ(selectedDefinition, nullptr);
-  Save();
-  EXPECT_EQ(Section("ModuleDefinition"), Identity(host, "Eudora Pro", "3.0.5"));
-  EXPECT_EQ(Section("SelectedModDefinition"), kAbsent);
-
-  for (const char* folder : {"noname", "noresource"}) {
-    SCOPED_TRACE(folder);
-    DeleteFileA(ini_.c_str());
-    FakeHost unidentified(folder);
-    EXPECT_EQ(Choose(unidentified), IDS_INIT_FAILED);
-    EXPECT_EQ(mailerIfc, nullptr);
-    Save();
-    EXPECT_FALSE(support::FileExists(ini_));
-  }
-}
-
-// The host is one the INI file knows (letter case aside), with a remembered row.
-TEST_F(ModuleChoice, RememberedRowCountsOnlyForTheSameTable) {
-  FakeHost host("unknown");
+// Identification of every identity build, the lookup over the shipped rows (prefix rule,
+// letter case), what the INI file remembers, the dialog's outcomes and the shutdown question.
+TEST(ModuleChoice, IdentifiesMatchesRemembersAndAsksBeforeSaving) {
+  ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
+  const std::string dir = support::MakeScratchDirectory("tavix-choice-"), ini = dir + "\\TAVIX.INI";
+  char savedIniPath[kPathSize];
+  CopyText(savedIniPath, sizeof savedIniPath, iniPath);
+  CopyText(iniPath, sizeof iniPath, ini.c_str());
+  const std::string shipped = "-1659710524", checksum = "[MailerInformation]\r\nMailerInformationID=";
+  const std::string absent = "<absent>|<absent>|<absent>|<absent>|<absent>", pro305 = "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.5";
+  const std::string other = "%P%|EudoraMainWindow|EUDORA.EXE|Other Mailer|2.1", light = "|EudoraMainWindow|EUDORA.EXE|Eudora Light|3.0.1";
+  const std::string known = "[ModuleDefinition]\r\nClassName=eudoramainwindow\r\nModName=EUDORA.EXE\r\n"
+                            "ProductName=Other Mailer\r\nProductVersion=2.1\r\n";
   const std::string remembered = "[SelectedModDefinition]\r\nProductName=Eudora Pro\r\nProductVersion=";
-  struct Case {
-    const char* name;
+  const std::string knownPro = "[ModuleDefinition]\r\nClassName=EudoraMainWindow\r\nModName=EUDORA.EXE\r\nProductName="
+                               "Eudora Pro\r\nProductVersion=3.0.5\r\n";
+  const std::string overlong(300, 'p'), sameTable = checksum + shipped + "\r\n";
+  const struct {
+    const char *host, *className;
     std::string ini;
-    bool asked;  // the dialog comes; line 0 is chosen and saved with Yes
-    const char* chosen;
-  };
-  const Case cases[] = {
-      {"same table", kKnownHost + remembered + "3.0.5\r\n" + kChecksum + kShippedChecksum + "\r\n",
-       false, "Eudora Pro 3.0.5"},
-      {"changed table", kKnownHost + remembered + "3.0.5\r\n" + kChecksum + "12345\r\n", true,
-       "Eudora Light 3.0.1"},
-      {"unreadable checksum", kKnownHost + remembered + "3.0.5\r\n" + kChecksum + "-1659710524x\r\n",
-       true, "Eudora Light 3.0.1"},
-      {"remembered row gone", kKnownHost + remembered + "9.9\r\n" + kChecksum + kShippedChecksum + "\r\n",
-       true, "Eudora Light 3.0.1"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_TRUE(support::WriteFileBytes(ini_, c.ini));
-    ASSERT_EQ(Choose(host, c.asked ? Pick(0, IDOK) : nullptr), 0);
-    EXPECT_EQ(Chosen(), c.chosen);
-    EXPECT_EQ(Value("MailerInformation", "MailerInformationID"), kShippedChecksum);
-    Save(c.asked ? IDYES : 0);
-    // Same host and table: nothing asked, nothing written. After a choice and Yes the next
-    // start takes the chosen row without asking.
-    if (!c.asked) {
-      EXPECT_EQ(support::ReadFileBytes(ini_), c.ini);
-    }
-    ASSERT_EQ(Choose(host), 0);
-    EXPECT_EQ(Chosen(), c.chosen);
-  }
-}
-
-TEST_F(ModuleChoice, DialogOutcomesAndTheShutdownQuestion) {
-  FakeHost host("unknown");
-  const std::string identity = Identity(host, "Other Mailer", "2.1");
-  struct Case {
-    const char* name;
-    robot::Script dialog;
+    int line, button;  // the dialog's answer; button 0: no dialog may come
+    std::string shown;  // the product the dialog shows
     int result;
-    int answer;  // to question 88; 0: not asked
-    std::string moduleDefinition, selected;
+    const char* chosen;
+    int answer;  // to the question at shutdown; 0: it may not come
+    std::string moduleDefinition, selected;  // afterwards; %P% the host's file
+  } cases[] = {
+      // No INI file: the identity is written at shutdown without a question.
+      {"light301", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Light 3.0.1", 0,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Light|3.0.1", absent},
+      {"pro301", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Pro 3.0.1", 0, "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.1", absent},
+      {"pro305", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Pro 3.0.5", 0, pro305, absent},
+      {"pro40b4", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Pro 4.0 Beta 4 (build 205)", 0,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|4.0 Beta 4 (build 205)", absent},
+      {"pro3012", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Pro 3.0.1", 0, "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.1.2", absent},
+      {"lowercase", "eudoramainwindow", "", 0, 0, "", 0, "Eudora Pro 3.0.5", 0, "%P%|eudoramainwindow|eudora.exe|EUDORA PRO|3.0.5", absent},
+      // 62 characters of the name are kept; they still begin with a row's product name.
+      {"longname", "EudoraMainWindow", "", 0, 0, "", 0, "Eudora Pro 3.0.5", 0,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro with a product name that is longer than sixty-two c|3.0.5", absent},
+      // No row matches: the dialog comes; cancelled, only the identity is written.
+      {"pro30", "EudoraMainWindow", "", 2, IDCANCEL, "Eudora Pro", IDS_INIT_FAILED, "none", 0,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0", absent},
+      {"pro305", "EudoraMainWnd", "", 2, IDCANCEL, "Eudora Pro", IDS_INIT_FAILED, "none", 0,
+       "%P%|EudoraMainWnd|EUDORA.EXE|Eudora Pro|3.0.5", absent},
+      {"noversion", "EudoraMainWindow", "", 0, -1, "Eudora Pro", IDS_INIT_FAILED, "none", 0,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|", absent},
+      {"unknown", "EudoraMainWindow", "", -1, IDOK, "Other Mailer", IDS_INIT_FAILED, "none", 0, other, absent},
+      {"unknown", "EudoraMainWindow", "", 2, IDOK, "Other Mailer", 0, "Eudora Pro 3.0.5", IDYES, other,
+       "%P%|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.5"},
+      {"unknown", "EudoraMainWindow", "", 2, IDOK, "Other Mailer", 0, "Eudora Pro 3.0.5", IDNO, absent, absent},
+      // Unidentified: nothing asked, nothing written.
+      {"noname", "EudoraMainWindow", "", 0, 0, "", IDS_INIT_FAILED, "none", 0, absent, absent},
+      {"noresource", "EudoraMainWindow", "", 0, 0, "", IDS_INIT_FAILED, "none", 0, absent, absent},
+      // A known host: the remembered row counts only for the same table; nothing is rewritten.
+      {"unknown", "EudoraMainWindow", known + remembered + "3.0.5\r\n" + checksum + shipped + "\r\n", 0, 0, "", 0,
+       "Eudora Pro 3.0.5", 0, "<absent>|eudoramainwindow|EUDORA.EXE|Other Mailer|2.1", "<absent>|<absent>|<absent>|Eudora Pro|3.0.5"},
+      {"unknown", "EudoraMainWindow", known + remembered + "3.0.5\r\n" + checksum + "12345\r\n", 0, IDOK, "Other Mailer", 0,
+       "Eudora Light 3.0.1", IDYES, other, "%P%" + light},
+      {"unknown", "EudoraMainWindow", known + remembered + "3.0.5\r\n" + checksum + shipped + "x\r\n", 0, IDOK,
+       "Other Mailer", 0, "Eudora Light 3.0.1", IDYES, other, "%P%" + light},
+      {"unknown", "EudoraMainWindow", known + remembered + "9.9\r\n" + checksum + shipped + "\r\n", 0, IDOK, "Eudora Pro",
+       0, "Eudora Light 3.0.1", IDYES, other, "%P%" + light},
+      // Overlong and garbage values are harmless.
+      {"pro305", "EudoraMainWindow", "[ModuleDefinition]\r\nProductName=" + overlong + "\r\n" + checksum + shipped + "\r\n",
+       0, 0, "", 0, "Eudora Pro 3.0.5", 0, pro305, absent},
+      {"pro305", "EudoraMainWindow", knownPro + "[SelectedModDefinition]\r\nProductName=Eudora Light\r\n" + checksum +
+       "99999999999999999999\r\n", 0, 0, "", 0, "Eudora Pro 3.0.5", 0, "<absent>|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.5",
+       "<absent>|<absent>|<absent>|Eudora Light|<absent>"},
+      {"pro305", "EudoraMainWindow", knownPro + "[SelectedModDefinition]\r\nProductName=\x01;[x]=\r\n" + sameTable, 0,
+       IDCANCEL, "\x01;[x]=", IDS_INIT_FAILED, "none", 0, "<absent>|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.5",
+       "<absent>|<absent>|<absent>|\x01;[x]=|<absent>"},
+      {"pro305", "EudoraMainWindow", knownPro + "[SelectedModDefinition]\r\nProductName=" + overlong + "\r\n" + sameTable,
+       0, IDCANCEL, std::string(255, 'p'), IDS_INIT_FAILED, "none", 0,
+       "<absent>|EudoraMainWindow|EUDORA.EXE|Eudora Pro|3.0.5", "<absent>|<absent>|<absent>|" + overlong + "|<absent>"},
   };
-  const Case cases[] = {
-      {"cancel", Pick(2, IDCANCEL), IDS_INIT_FAILED, 0, identity, kAbsent},
-      {"ok without a line", Pick(-1, IDOK), IDS_INIT_FAILED, 0, identity, kAbsent},
-      {"title-bar close", [](HWND dialog, robot::Seen& seen) {
-         PostMessageA(dialog, WM_CLOSE, 0, 0);
-         seen.closed = robot::WaitClosed(dialog);
-       }, IDS_INIT_FAILED, 0, identity, kAbsent},
-      {"ok, then yes", Pick(2, IDOK), 0, IDYES, identity, Identity(host, "Eudora Pro", "3.0.5")},
-      {"ok, then no", Pick(2, IDOK), 0, IDNO, kAbsent, kAbsent},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    DeleteFileA(ini_.c_str());
-    EXPECT_EQ(Choose(host, c.dialog), c.result);
-    EXPECT_EQ(Chosen(), c.result ? "none" : "Eudora Pro 3.0.5");
-    Save(c.answer);
-    EXPECT_EQ(Section("ModuleDefinition"), c.moduleDefinition);
-    EXPECT_EQ(Section("SelectedModDefinition"), c.selected);
-  }
-}
-
-TEST_F(ModuleChoice, OverlongAndGarbageIniValuesAreHarmless) {
-  FakeHost host("pro305");
-  const std::string known = "[ModuleDefinition]\r\nClassName=EudoraMainWindow\r\nModName=EUDORA.EXE\r\n"
-                            "ProductName=Eudora Pro\r\nProductVersion=3.0.5\r\n";
-  const std::string checksum = kChecksum + kShippedChecksum + "\r\n";
-  const std::string overlong(1000, 'p');
-  struct Case {
-    const char* name;
-    std::string ini;
-    std::string shown;  // the product the dialog shows before it is cancelled; empty: no dialog
-  };
-  const Case cases[] = {
-      {"overlong identity", "[ModuleDefinition]\r\nProductName=" + overlong + "\r\n" + checksum, ""},
-      {"overlong checksum", known + "[SelectedModDefinition]\r\nProductName=Eudora Light\r\n" +
-                                kChecksum + "99999999999999999999\r\n", ""},
-      {"garbage selection", known + "[SelectedModDefinition]\r\nProductName=\x01;[x]=\r\n" + checksum,
-       "\x01;[x]="},
-      {"overlong selection", known + "[SelectedModDefinition]\r\nProductName=" + overlong + "\r\n" + checksum,
-       std::string(255, 'p')},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_TRUE(support::WriteFileBytes(ini_, c.ini));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + " " + c.className + " " + std::to_string(c.button) + " " + c.chosen);
+    DeleteFileA(ini.c_str());
+    if (!c.ini.empty()) ASSERT_TRUE(support::WriteFileBytes(ini, c.ini));
+    FakeHost host(c.host, c.className);
+    ASSERT_NE(host.window(), nullptr);
     std::string shown;
-    const int result = Choose(host, c.shown.empty() ? nullptr : Pick(0, IDCANCEL, &shown));
+    EXPECT_EQ(Choose(host, c.line, c.button, &shown), c.result);
     EXPECT_EQ(shown, c.shown);
-    if (!c.shown.empty()) {
-      EXPECT_EQ(result, IDS_INIT_FAILED);
-      continue;
+    EXPECT_EQ(mailerIfc ? std::string(mailerIfc->ProductName) + " " + mailerIfc->ProductVersion : "none", c.chosen);
+    if (mailerIfc) EXPECT_NE(dynamic_cast<TEudora3MailerIfc*>(mailerIfc), nullptr);
+    // A successful choice stores the table's checksum.
+    char stored[64];
+    GetPrivateProfileStringA("MailerInformation", "MailerInformationID", "<absent>", stored, sizeof stored, ini.c_str());
+    if (!c.result) EXPECT_EQ(std::string(stored), shipped);
+    RobotAnswer question = robot::Expect("Tavix Light ", c.answer ? c.answer : IDNO);
+    SaveModuleDefinitions();
+    const robot::Seen& seen = c.answer ? question.Wait() : question.Stop();
+    EXPECT_EQ(seen.found, c.answer != 0) << "the question at shutdown";
+    if (seen.found)
+      EXPECT_EQ(seen.text + "|" + std::to_string(seen.flags), "Save module definition? If you agree, then you do not "
+                "have to choose the correct module on start-up.|4");
+    for (auto [section, expected] : {std::pair{"ModuleDefinition", c.moduleDefinition}, {"SelectedModDefinition", c.selected}}) {
+      for (size_t at; (at = expected.find("%P%")) != std::string::npos;) expected.replace(at, 3, host.path());
+      EXPECT_EQ(Section(ini, section), expected) << section;
     }
-    // The host's own row, and what the INI file held wrongly is put right.
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Chosen(), "Eudora Pro 3.0.5");
-    EXPECT_EQ(Value("MailerInformation", "MailerInformationID"), kShippedChecksum);
-    Save();
-    EXPECT_EQ(Value("ModuleDefinition", "ProductName"), "Eudora Pro");
+    if (c.ini.empty() && c.result && c.moduleDefinition == absent) EXPECT_FALSE(support::FileExists(ini));
+    // After a choice saved with Yes the next start takes the chosen row without asking.
+    if (c.answer == IDYES) {
+      EXPECT_EQ(Choose(host, 0, 0, &shown), 0);
+      EXPECT_EQ(mailerIfc ? std::string(mailerIfc->ProductName) + " " + mailerIfc->ProductVersion : "none", c.chosen);
+    }
   }
+  ReleaseModuleDefinitions();
+  hostMainWindow = nullptr;
+  CopyText(iniPath, sizeof iniPath, savedIniPath);
+  support::RemoveTree(dir);
 }
