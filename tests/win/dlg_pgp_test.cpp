@@ -147,6 +147,7 @@ TEST_F(DlgPgp, OkSettlesFlagsRecipientsAndArguments) {
       {"b@c", 0, 0, 0, kEncryptJob, 0, "-aetw TAVIX b@c"},
       {"b@c", 0, 1, 0, kEncryptJob | kAlwaysSignBits, 0, "-aestw TAVIX b@c"},
       {"-sb@c", 0, 0, 1, kEncryptJob | kJobSignAs, 0, "-aetw TAVIX -sb@c -u me@a"},
+      {"-xb@c", 0, 0, 1, kEncryptJob, 0, "-aetw TAVIX -xb@c"},  // only "-s" asks for signing
       {"b@c", 0, 0, 1, kEncryptJob, 0, "-aetw TAVIX b@c"},
   };
   for (const auto& c : cases) {
