@@ -24,10 +24,10 @@ class Ems : public testing::Test {
   }
   // A call that must show nothing: a window that does come is answered and reported.
   template <class Call>
-  static long Quietly(const char* what, Call call) {
+  static long Quietly(Call call) {
     RobotAnswer answer = robot::Expect(nullptr, IDNO);
     const long result = call();
-    EXPECT_FALSE(answer.Stop().found) << what << " showed \"" << answer.caption() << "\"";
+    EXPECT_FALSE(answer.Stop().found) << "showed \"" << answer.caption() << "\"";
     return result;
   }
   long Translate(long context, short id, emsAddressRecord* addresses, emsMIMEtypeP* outMime) {
@@ -60,7 +60,7 @@ TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   HICON* icon = nullptr;
   char dir[] = "C:\\eudora";
   auto init = Get<ems_plugin_init_t>("ems_plugin_init");
-  ASSERT_EQ(Quietly("ems_plugin_init", [&] { return init(nullptr, dir, dir, dir, &count, &description, &id, &icon); }), 0);
+  ASSERT_EQ(Quietly([&] { return init(nullptr, dir, dir, dir, &count, &description, &id, &icon); }), 0);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(id, 500);
   ASSERT_TRUE(description && icon);
@@ -69,7 +69,7 @@ TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   auto release = Get<ems_free_t>("ems_free");
   EXPECT_EQ(release(description) + release(icon) + release(nullptr), 0);
   // Null out-pointers are skipped.
-  EXPECT_EQ(Quietly("ems_plugin_init", [&] { return init(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }), 0);
+  EXPECT_EQ(Quietly([&] { return init(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }), 0);
   EXPECT_EQ(Get<ems_plugin_version_t>("ems_plugin_version")(nullptr), 0);
 
   auto info = Get<ems_translator_info_t>("ems_translator_info");
@@ -125,7 +125,7 @@ TEST_F(Ems, ConfigOpensTheSettingsDialogAndFinishShowsNothing) {
   EXPECT_TRUE(answer.Wait().found);
   EXPECT_TRUE(answer.ok()) << answer.error();
   auto finish = Get<ems_plugin_finish_t>("ems_plugin_finish");
-  EXPECT_EQ(Quietly("ems_plugin_finish", [&] { return finish(nullptr); }), 0);
+  EXPECT_EQ(Quietly([&] { return finish(nullptr); }), 0);
 }
 
 TEST(RecipientRecords, BecomeAnOwnedListInOrderWithAbsentTextsKept) {
