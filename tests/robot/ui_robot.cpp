@@ -140,7 +140,8 @@ namespace {
 
 DWORD WINAPI RobotThread(LPVOID parameter) {
   // The thread holds its own reference: the state outlives a RobotAnswer that gave up.
-  std::unique_ptr<std::shared_ptr<RobotAnswer::State>> holder(static_cast<std::shared_ptr<RobotAnswer::State>*>(parameter));
+  using Shared = std::shared_ptr<RobotAnswer::State>;
+  std::unique_ptr<Shared> holder(static_cast<Shared*>(parameter));
   RobotAnswer::State& state = **holder;
   Seen& seen = state.working;
   const char* caption = state.anyCaption ? nullptr : state.caption.c_str();

@@ -47,7 +47,7 @@ std::string VersionValue(const std::string& exe, const char* key) {
 TEST(HostStandin, EachBuildCarriesItsIdentityAndDrawsItsRowsLayout) {
   const char* keys301 = "F120 E100 E12B 8100 801D 8101 8030 803A E132 8048";
   const char* keys305 = "E100 E12B 8100 801D 8101 8030 803A E132 8048";
-  const struct { const char* exe; const char* name; const char* version; const char* bar; const char* keys; } cases[] = {
+  const struct { const char *exe, *name, *version, *bar, *keys; } cases[] = {
       {"EUDORA.EXE", "Eudora Pro", "3.0.5", "AfxControlBar42", keys305},
       {"hosts\\light-301\\EUDORA.EXE", "Eudora Light", "3.0.1", "AfxControlBar40", keys301},
       {"hosts\\pro-301\\EUDORA.EXE", "Eudora Pro", "3.0.1", "AfxControlBar40", keys301},
@@ -60,7 +60,8 @@ TEST(HostStandin, EachBuildCarriesItsIdentityAndDrawsItsRowsLayout) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.exe);
-    EXPECT_EQ(VersionValue(BesideProgram(c.exe), "ProductName") + "|" + VersionValue(BesideProgram(c.exe), "ProductVersion"),
+    const std::string exe = BesideProgram(c.exe);
+    EXPECT_EQ(VersionValue(exe, "ProductName") + "|" + VersionValue(exe, "ProductVersion"),
               std::string(c.name) + "|" + c.version);
     DWORD exitCode = 0;
     const std::vector<std::string> lines = RunHost(c.exe, "/exit-after 0", false, &exitCode);

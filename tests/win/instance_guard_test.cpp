@@ -36,9 +36,9 @@ bool InitAsks(HMODULE dll) {
 std::map<std::string, std::string> RunProbe(const char* mode, HMODULE firstCopy) {
   const std::string report = support::TempDirectory() + "guard_probe_report.txt";
   DeleteFileA(report.c_str());
-  const support::ProcessRun run = support::RunProcess("\"" + support::BesideProgram("guard_probe.exe") + "\" \"" +
-                                                          kDll + "\" " + mode + " " + Hex(firstCopy) + " \"" + report + "\"",
-                                                      30000);
+  const std::string command = "\"" + support::BesideProgram("guard_probe.exe") + "\" \"" + kDll + "\" " + mode +
+                              " " + Hex(firstCopy) + " \"" + report + "\"";
+  const support::ProcessRun run = support::RunProcess(command, 30000);
   EXPECT_TRUE(run.ended && run.exitCode == 0) << "guard_probe " << mode << ": start error " << run.startError
                                               << ", exit code " << run.exitCode;
   std::map<std::string, std::string> values;

@@ -121,20 +121,14 @@ TEST(FormatErrorMessage, EachCodeTakesItsTextAndRelativeNamesBecomeFullPaths) {
   const std::string previous = support::CurrentDirectory();
   ASSERT_TRUE(SetCurrentDirectoryA(here.c_str()));
   const struct { DWORD code; const char* file; std::string expected; } cases[] = {
-      {2, "C:\\x.txt", "File not found:\n  C:\\x.txt"},
-      {2, nullptr, "File not found:\n  "},
-      {2, "", "File not found:\n  "},
-      {2, "sub\\..\\b.txt", "File not found:\n  " + here + "\\b.txt"},
-      {2, "C:relative.txt", "File not found:\n  C:relative.txt"},
-      {3, "C:\\no\\f", "Path not found:\n  C:\\no\\f"},
+      {2, "C:\\x.txt", "File not found:\n  C:\\x.txt"}, {2, nullptr, "File not found:\n  "},
+      {2, "", "File not found:\n  "}, {2, "sub\\..\\b.txt", "File not found:\n  " + here + "\\b.txt"},
+      {2, "C:relative.txt", "File not found:\n  C:relative.txt"}, {3, "C:\\no\\f", "Path not found:\n  C:\\no\\f"},
       {32, "a.txt", "Sharing violation: the file " + here + "\\a.txt is in use by another application"},
-      {161, "D:x", "Bad pathname:\n  D:x"},
-      {8, "C:\\x.txt", "Not enough memory"},
-      {14, nullptr, "Not enough memory"},
+      {161, "D:x", "Bad pathname:\n  D:x"}, {8, "C:\\x.txt", "Not enough memory"}, {14, nullptr, "Not enough memory"},
       {kErrorNoData, "C:\\out.txt", "File has no or invalid data"},
       {5, "a.txt", "Unknown error 5\nFile: " + here + "\\a.txt"},
-      {0, "C:\\x.txt", "Unknown error 0\nFile: C:\\x.txt"},
-      {0xFFFFFFFFu, nullptr, "Unknown error 4294967295\nFile: "},
+      {0, "C:\\x.txt", "Unknown error 0\nFile: C:\\x.txt"}, {0xFFFFFFFFu, nullptr, "Unknown error 4294967295\nFile: "},
   };
   for (const auto& c : cases) {
     char buffer[kMessageBufferSize];
