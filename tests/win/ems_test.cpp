@@ -13,46 +13,46 @@
 
 namespace {
 
-class Ems : public testing::Test {
- protected:
-  static void SetUpTestSuite() { dll = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str()); }
-  static void TearDownTestSuite() { FreeLibrary(dll); }
-  void SetUp() override { ASSERT_NE(dll, nullptr); }
-  template <class F>
-  static F Get(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
-  }
-  // A call that must show nothing: a window that does come is answered and reported.
-  template <class Call>
-  static long Quietly(Call call) {
-    RobotAnswer answer = robot::Expect(nullptr, IDNO);
-    const long result = call();
-    EXPECT_FALSE(answer.Stop().found) << "showed \"" << answer.caption() << "\"";
-    return result;
-  }
-  long Translate(long context, short id, emsAddressRecord* addresses, emsMIMEtypeP* outMime) {
-    char in[] = "C:\\in.txt", out[] = "C:\\out.txt";
-    return Get<ems_translate_file_t>("ems_translate_file")(nullptr, context, id, nullptr, in, addresses, nullptr,
-                                                          nullptr, outMime, out, nullptr, nullptr, nullptr, nullptr);
-  }
-  static HMODULE dll;
-};
-HMODULE Ems::dll;
+HMODULE Dll() {
+  static HMODULE dll = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
+  return dll;
+}
+
+template <class F>
+F Get(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(Dll(), name)));
+}
+
+// A call that must show nothing: a window that does come is answered and reported.
+template <class Call>
+long Quietly(Call call) {
+  RobotAnswer answer = robot::Expect(nullptr, IDNO);
+  const long result = call();
+  EXPECT_FALSE(answer.Stop().found) << "showed \"" << answer.caption() << "\"";
+  return result;
+}
+
+long Translate(long context, short id, emsAddressRecord* addresses, emsMIMEtypeP* outMime) {
+  char in[] = "C:\\in.txt", out[] = "C:\\out.txt";
+  return Get<ems_translate_file_t>("ems_translate_file")(nullptr, context, id, nullptr, in, addresses, nullptr,
+                                                        nullptr, outMime, out, nullptr, nullptr, nullptr, nullptr);
+}
 
 }  // namespace
 
-TEST_F(Ems, ExportsSitAtTheirOrdinalsAndFifteenStaysEmpty) {
+TEST(Ems, ExportsSitAtTheirOrdinalsAndFifteenStaysEmpty) {
   const char* names[17] = {nullptr, "ems_plugin_version", "ems_plugin_init", "ems_translator_info",
                            "ems_can_translate", "ems_translate_file", "ems_plugin_finish", "P07", "P08",
                            "P09", "P10", "ems_free", "ems_plugin_config", "P13", "P14", nullptr, "P16"};
+  ASSERT_NE(Dll(), nullptr);
   for (int ordinal = 1; ordinal <= 16; ++ordinal) {
-    FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(ordinal));
-    EXPECT_EQ(byOrdinal, names[ordinal] ? GetProcAddress(dll, names[ordinal]) : nullptr) << ordinal;
+    FARPROC byOrdinal = GetProcAddress(Dll(), MAKEINTRESOURCEA(ordinal));
+    EXPECT_EQ(byOrdinal, names[ordinal] ? GetProcAddress(Dll(), names[ordinal]) : nullptr) << ordinal;
     EXPECT_EQ(byOrdinal != nullptr, names[ordinal] != nullptr) << ordinal;
   }
 }
 
-TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
+TEST(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   short api = 0, count = -1, id = -1;
   EXPECT_EQ(Get<ems_plugin_version_t>("ems_plugin_version")(&api), 0);
   EXPECT_EQ(api, 2);
@@ -65,7 +65,7 @@ TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   EXPECT_EQ(id, 500);
   ASSERT_TRUE(description && icon);
   EXPECT_STREQ(description, "Tavix Light  PGP for Eudora through command-line PGP, v1.28");
-  EXPECT_EQ(*icon, LoadIconA(dll, MAKEINTRESOURCEA(131)));
+  EXPECT_EQ(*icon, LoadIconA(Dll(), MAKEINTRESOURCEA(131)));
   auto release = Get<ems_free_t>("ems_free");
   EXPECT_EQ(release(description) + release(icon) + release(nullptr), 0);
   // Null out-pointers are skipped.
@@ -78,7 +78,7 @@ TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   ASSERT_EQ(info(nullptr, 1, &type, &subtype, &flags, &description, &icon), 0);
   EXPECT_EQ(std::to_string(type) + " " + std::to_string(subtype) + " " + std::to_string(flags), "16 1 4");
   EXPECT_STREQ(description, "PGP functions");
-  EXPECT_EQ(*icon, LoadIconA(dll, MAKEINTRESOURCEA(133)));
+  EXPECT_EQ(*icon, LoadIconA(Dll(), MAKEINTRESOURCEA(133)));
   release(description);
   release(icon);
   EXPECT_EQ(info(nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
@@ -90,7 +90,7 @@ TEST_F(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
   }
 }
 
-TEST_F(Ems, OnlyTranslatorOneOnRequestIsTranslatedAndEveryKnownOneGetsItsRecord) {
+TEST(Ems, OnlyTranslatorOneOnRequestIsTranslatedAndEveryKnownOneGetsItsRecord) {
   auto can = Get<ems_can_translate_t>("ems_can_translate");
   auto release = Get<ems_free_t>("ems_free");
   char sender[] = "me@example.org", other[] = "r@example.org";
@@ -119,7 +119,7 @@ TEST_F(Ems, OnlyTranslatorOneOnRequestIsTranslatedAndEveryKnownOneGetsItsRecord)
   EXPECT_EQ(Translate(4, 1, records, nullptr), 1);
 }
 
-TEST_F(Ems, ConfigOpensTheSettingsDialogAndFinishShowsNothing) {
+TEST(Ems, ConfigOpensTheSettingsDialogAndFinishShowsNothing) {
   RobotAnswer answer = robot::Expect("Tavix Light Settings", IDCANCEL);
   EXPECT_EQ(Get<ems_plugin_config_t>("ems_plugin_config")(nullptr, nullptr, nullptr, nullptr), IDCANCEL);
   EXPECT_TRUE(answer.Wait().found);
