@@ -36,22 +36,20 @@ std::string BesideProgram(const std::string& name) { return ProgramDirectory() +
 
 std::string ProgramDirectory() {
   char path[MAX_PATH] = "";
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string directory(path, length < sizeof path ? length : 0);
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  const std::string directory(path, length < sizeof path ? length : 0);
   return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-std::string CurrentDirectory() {
+// A directory a Windows call writes into a MAX_PATH buffer; "" when it does not fit.
+template <class Call>
+std::string Directory(Call call) {
   char directory[MAX_PATH] = "";
-  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+  const DWORD length = call(sizeof directory, directory);
   return length < sizeof directory ? std::string(directory, length) : "";
 }
-
-std::string TempDirectory() {
-  char temp[MAX_PATH] = "";
-  DWORD length = GetTempPathA(sizeof temp, temp);
-  return length > 0 && length < sizeof temp ? temp : "";
-}
+std::string CurrentDirectory() { return Directory(GetCurrentDirectoryA); }
+std::string TempDirectory() { return Directory(GetTempPathA); }
 
 void RemoveTree(const std::string& directory) {
   WIN32_FIND_DATAA found;

@@ -6,14 +6,12 @@
 
 namespace support {
 
-// The whole file into *bytes; false when it cannot be read whole. Shares delete access too.
+// The whole file into *bytes (shares delete access too); false when it cannot be read whole.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 std::string ReadFileBytes(const std::string& path);  // "" when it cannot be read
 bool WriteFileBytes(const std::string& path, const std::string& bytes);  // true when every byte was written
 bool FileExists(const std::string& path);
-
-// The directory of this test program, with a trailing backslash, and a file in it.
-std::string ProgramDirectory();
+std::string ProgramDirectory();  // of this test program, with a trailing backslash
 std::string BesideProgram(const std::string& name);
 std::string CurrentDirectory();  // this process's; "" when it does not fit MAX_PATH
 std::string TempDirectory();     // with a trailing backslash
@@ -21,9 +19,7 @@ std::string TempDirectory();     // with a trailing backslash
 // (an old one of that name is removed first); "" when it cannot be made.
 std::string MakeScratchDirectory(const std::string& stem);
 void RemoveTree(const std::string& directory);  // the directory with everything below it
-
-// Lines of a CRLF text (no empty line after a final CRLF).
-std::vector<std::string> SplitLines(const std::string& text);
+std::vector<std::string> SplitLines(const std::string& text);  // of a CRLF text, no empty last line
 
 // A child process run to its end (or killed after the time limit).
 struct ProcessRun {

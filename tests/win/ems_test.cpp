@@ -1,257 +1,199 @@
-// The EMS face of the plug-in, called the way Eudora calls it: through the real DLL.
+// The EMS face of the plug-in called the way Eudora calls it, through the real DLL, and the
+// records it builds from and for the host.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdio>
-#include <cstring>
+#include <set>
 #include <string>
+#include "core/address_list.h"
+#include "plugin/ems_records.h"
 #include "plugin/ems_types.h"
+#include "test_support.h"
 #include "ui_robot.h"
 
 namespace {
 
-std::string BesideTests(const char* name) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string dir(path, length);
-  return dir.substr(0, dir.find_last_of('\\') + 1) + name;
+HMODULE Dll() {
+  static HMODULE dll = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
+  return dll;
 }
 
-// Busy blocks on every heap of the process: the plug-in's blocks come from the C runtime's
-// heap, which is one of them.
-size_t BusyHeapBlocks() {
-  HANDLE heaps[64];
-  DWORD count = GetProcessHeaps(64, heaps);
-  size_t busy = 0;
-  for (DWORD i = 0; i < count && i < 64; ++i) {
-    PROCESS_HEAP_ENTRY entry{};
-    HeapLock(heaps[i]);
-    while (HeapWalk(heaps[i], &entry))
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
-    HeapUnlock(heaps[i]);
-  }
-  return busy;
+template <class F>
+F Get(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(Dll(), name)));
 }
 
-class Ems : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dll = LoadLibraryA(BesideTests("Tavix32.dll").c_str());
-    ASSERT_NE(dll, nullptr);
-    version = Get<ems_plugin_version_t>("ems_plugin_version");
-    init = Get<ems_plugin_init_t>("ems_plugin_init");
-    info = Get<ems_translator_info_t>("ems_translator_info");
-    can = Get<ems_can_translate_t>("ems_can_translate");
-    translate = Get<ems_translate_file_t>("ems_translate_file");
-    finish = Get<ems_plugin_finish_t>("ems_plugin_finish");
-    release = Get<ems_free_t>("ems_free");
-    config = Get<ems_plugin_config_t>("ems_plugin_config");
-  }
-  static void TearDownTestSuite() { FreeLibrary(dll); }
-  template <class F>
-  static F Get(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
-  }
-  // ems_plugin_init on a copy that owns the shared slot: nothing may be shown.
-  long InitShowingNothing(short* count, char** description, short* id, HICON** icon) {
-    char dir[] = "C:\\eudora";
-    char name[] = "User";
-    char address[] = "user@example.org";
-    RobotAnswer answer = robot::Expect(nullptr, IDNO);
-    long result = init(nullptr, dir, name, address, count, description, id, icon);
-    EXPECT_FALSE(answer.Stop().found) << "ems_plugin_init showed \"" << answer.caption() << "\"";
-    return result;
-  }
-  long Translate(long context, short id, emsAddressRecord* addresses, emsMIMEtypeP* outMime) {
-    char in[] = "C:\\in.txt";
-    char out[] = "C:\\out.txt";
-    return translate(nullptr, context, id, nullptr, in, addresses, nullptr, nullptr, outMime,
-                     out, nullptr, nullptr, nullptr, nullptr);
-  }
-  void FreeMime(emsMIMEtypeP record) {
-    release(record->version);
-    release(record->type);
-    release(record->subtype);
-    EXPECT_EQ(release(record), 0);
-  }
-
-  static HMODULE dll;
-  static ems_plugin_version_t version;
-  static ems_plugin_init_t init;
-  static ems_translator_info_t info;
-  static ems_can_translate_t can;
-  static ems_translate_file_t translate;
-  static ems_plugin_finish_t finish;
-  static ems_free_t release;
-  static ems_plugin_config_t config;
-};
-
-HMODULE Ems::dll;
-ems_plugin_version_t Ems::version;
-ems_plugin_init_t Ems::init;
-ems_translator_info_t Ems::info;
-ems_can_translate_t Ems::can;
-ems_translate_file_t Ems::translate;
-ems_plugin_finish_t Ems::finish;
-ems_free_t Ems::release;
-ems_plugin_config_t Ems::config;
-
-TEST_F(Ems, ExportsAreFoundByNameAndByOrdinal) {
-  const char* names[17] = {nullptr,
-                           "ems_plugin_version", "ems_plugin_init", "ems_translator_info",
-                           "ems_can_translate", "ems_translate_file", "ems_plugin_finish",
-                           "P07", "P08", "P09", "P10", "ems_free", "ems_plugin_config",
-                           "P13", "P14", nullptr, "P16"};
-  for (int ordinal = 1; ordinal <= 16; ++ordinal) {
-    FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(ordinal));
-    if (!names[ordinal]) {
-      EXPECT_EQ(byOrdinal, nullptr) << "ordinal " << ordinal << " must stay empty";
-      continue;
-    }
-    FARPROC byName = GetProcAddress(dll, names[ordinal]);
-    EXPECT_NE(byName, nullptr) << names[ordinal];
-    EXPECT_EQ(byOrdinal, byName) << names[ordinal] << " is not at ordinal " << ordinal;
-  }
-}
-
-TEST_F(Ems, VersionIsTwo) {
-  short api = 0;
-  EXPECT_EQ(version(&api), 0);
-  EXPECT_EQ(api, 2);
-  EXPECT_EQ(version(nullptr), 0);
-}
-
-TEST_F(Ems, InitWritesTheOutValues) {
-  short count = -1, id = -1;
-  char* description = nullptr;
-  HICON* icon = nullptr;
-  ASSERT_EQ(InitShowingNothing(&count, &description, &id, &icon), 0);
-  EXPECT_EQ(count, 1);
-  EXPECT_EQ(id, 500);
-  ASSERT_NE(description, nullptr);
-  std::string text(description);
-  const std::string head = "Tavix Light  ", tail = ", v1.28";
-  EXPECT_EQ(text.rfind(head, 0), 0u) << text;
-  ASSERT_GT(text.size(), head.size() + tail.size()) << text;
-  EXPECT_NE(text[head.size()], ' ') << "one short description after the second blank";
-  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-  ASSERT_NE(icon, nullptr);
-  EXPECT_NE(*icon, nullptr);
-  EXPECT_EQ(*icon, LoadIconA(dll, MAKEINTRESOURCEA(131)));
-  EXPECT_EQ(release(description), 0);
-  EXPECT_EQ(release(icon), 0);
-}
-
-TEST_F(Ems, NullOutPointersAllocateNothing) {
-  ASSERT_EQ(InitShowingNothing(nullptr, nullptr, nullptr, nullptr), 0);
-  size_t before = BusyHeapBlocks();
-  EXPECT_EQ(init(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(info(nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(BusyHeapBlocks(), before);
-  // The count does see the plug-in's blocks.
-  char* description = nullptr;
-  EXPECT_EQ(info(nullptr, 1, nullptr, nullptr, nullptr, &description, nullptr), 0);
-  EXPECT_EQ(BusyHeapBlocks(), before + 1);
-  release(description);
-  EXPECT_EQ(BusyHeapBlocks(), before);
-}
-
-TEST_F(Ems, TranslatorInfoForTranslatorOne) {
-  long type = 0, subtype = 0;
-  unsigned long flags = 0;
-  char* description = nullptr;
-  HICON* icon = nullptr;
-  ASSERT_EQ(info(nullptr, 1, &type, &subtype, &flags, &description, &icon), 0);
-  EXPECT_EQ(type, 16);
-  EXPECT_EQ(subtype, 1);
-  EXPECT_EQ(flags, 4u);
-  ASSERT_NE(description, nullptr);
-  EXPECT_STREQ(description, "PGP functions");
-  ASSERT_NE(icon, nullptr);
-  EXPECT_EQ(*icon, LoadIconA(dll, MAKEINTRESOURCEA(133)));
-  EXPECT_NE(*icon, LoadIconA(dll, MAKEINTRESOURCEA(131)));
-  release(description);
-  release(icon);
-}
-
-TEST_F(Ems, TranslatorInfoRefusesOtherIdsAndWritesNothing) {
-  for (short id : {0, 2, -1, 0x7FFF}) {
-    long type = -5, subtype = -5;
-    unsigned long flags = 5;
-    char* description = reinterpret_cast<char*>(0x55);
-    HICON* icon = reinterpret_cast<HICON*>(0x66);
-    EXPECT_EQ(info(nullptr, id, &type, &subtype, &flags, &description, &icon), 3) << id;
-    EXPECT_EQ(type, -5);
-    EXPECT_EQ(subtype, -5);
-    EXPECT_EQ(flags, 5u);
-    EXPECT_EQ(description, reinterpret_cast<char*>(0x55));
-    EXPECT_EQ(icon, reinterpret_cast<HICON*>(0x66));
-  }
-}
-
-TEST_F(Ems, CanTranslateOnlyTranslatorOneOnRequest) {
-  EXPECT_EQ(can(nullptr, 4, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 10);
-  for (long context : {0L, 1L, 2L, 8L, 5L, 12L})
-    EXPECT_EQ(can(nullptr, context, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 2) << context;
-  for (short id : {0, 2, -1})
-    EXPECT_EQ(can(nullptr, 4, id, nullptr, nullptr, nullptr, nullptr, nullptr), 2) << id;
-}
-
-TEST_F(Ems, RefusedContextStillGetsATextPlainRecord) {
-  for (long context : {1L, 2L, 8L}) {
-    emsMIMEtypeP mime = nullptr;
-    EXPECT_EQ(Translate(context, 1, nullptr, &mime), 2);
-    ASSERT_NE(mime, nullptr);
-    EXPECT_STREQ(mime->version, "1.0");
-    EXPECT_STREQ(mime->type, "text");
-    EXPECT_STREQ(mime->subtype, "plain");
-    EXPECT_EQ(mime->params, nullptr);
-    FreeMime(mime);
-  }
-}
-
-TEST_F(Ems, UnknownTranslatorIsRefusedBeforeAnyRecord) {
-  for (short id : {0, 2, -1}) {
-    emsMIMEtypeP mime = reinterpret_cast<emsMIMEtypeP>(0x77);
-    EXPECT_EQ(Translate(4, id, nullptr, &mime), 2) << id;
-    EXPECT_EQ(mime, reinterpret_cast<emsMIMEtypeP>(0x77)) << id;
-  }
-}
-
-TEST_F(Ems, TranslationBeforeAttachReturnsOneWithOrWithoutAddresses) {
-  char sender[] = "me@example.org";
-  char names[7][24];
-  emsAddressRecord records[9] = {};
-  records[0].address = sender;
-  for (int i = 0; i < 7; ++i) {
-    std::snprintf(names[i], sizeof names[i], "r%d@example.org", i);
-    records[i + 1].address = names[i];
-  }
-  emsAddressRecord empty[1] = {};
-  for (emsAddressRecord* addresses : {static_cast<emsAddressRecord*>(nullptr), empty, records}) {
-    emsMIMEtypeP mime = nullptr;
-    EXPECT_EQ(Translate(4, 1, addresses, &mime), 1);
-    ASSERT_NE(mime, nullptr);
-    EXPECT_STREQ(mime->type, "text");
-    FreeMime(mime);
-  }
-  EXPECT_EQ(Translate(4, 1, records, nullptr), 1);
-  EXPECT_EQ(Translate(1, 1, records, nullptr), 2);
-}
-
-TEST_F(Ems, FreeOfNullReturnsZero) { EXPECT_EQ(release(nullptr), 0); }
-
-// Works before start-up too: the settings dialog comes from the plug-in's own templates.
-TEST_F(Ems, ConfigOpensTheSettingsDialog) {
-  RobotAnswer answer = robot::Expect("Tavix Light Settings", IDCANCEL);
-  EXPECT_EQ(config(nullptr, nullptr, nullptr, nullptr), IDCANCEL);
-  EXPECT_TRUE(answer.Wait().found);
-  EXPECT_TRUE(answer.ok()) << answer.error();
-}
-
-TEST_F(Ems, FinishReturnsZero) {
+// A call that must show nothing: a window that does come is answered and reported.
+template <class Call>
+long Quietly(Call call) {
   RobotAnswer answer = robot::Expect(nullptr, IDNO);
-  EXPECT_EQ(finish(nullptr), 0);
-  EXPECT_FALSE(answer.Stop().found) << answer.caption();
+  const long result = call();
+  EXPECT_FALSE(answer.Stop().found) << "showed \"" << answer.caption() << "\"";
+  return result;
+}
+
+long Translate(long context, short id, emsAddressRecord* addresses, emsMIMEtypeP* outMime) {
+  char in[] = "C:\\in.txt", out[] = "C:\\out.txt";
+  return Get<ems_translate_file_t>("ems_translate_file")(nullptr, context, id, nullptr, in, addresses, nullptr,
+                                                        nullptr, outMime, out, nullptr, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
+
+TEST(Ems, ExportsSitAtTheirOrdinalsAndFifteenStaysEmpty) {
+  const char* names[17] = {nullptr, "ems_plugin_version", "ems_plugin_init", "ems_translator_info",
+                           "ems_can_translate", "ems_translate_file", "ems_plugin_finish", "P07", "P08",
+                           "P09", "P10", "ems_free", "ems_plugin_config", "P13", "P14", nullptr, "P16"};
+  ASSERT_NE(Dll(), nullptr);
+  for (int ordinal = 1; ordinal <= 16; ++ordinal) {
+    FARPROC byOrdinal = GetProcAddress(Dll(), MAKEINTRESOURCEA(ordinal));
+    EXPECT_EQ(byOrdinal, names[ordinal] ? GetProcAddress(Dll(), names[ordinal]) : nullptr) << ordinal;
+    EXPECT_EQ(byOrdinal != nullptr, names[ordinal] != nullptr) << ordinal;
+  }
+}
+
+TEST(Ems, VersionInitAndTranslatorInfoWriteTheirOutValues) {
+  short api = 0, count = -1, id = -1;
+  EXPECT_EQ(Get<ems_plugin_version_t>("ems_plugin_version")(&api), 0);
+  EXPECT_EQ(api, 2);
+  char* description = nullptr;
+  HICON* icon = nullptr;
+  char dir[] = "C:\\eudora";
+  auto init = Get<ems_plugin_init_t>("ems_plugin_init");
+  ASSERT_EQ(Quietly([&] { return init(nullptr, dir, dir, dir, &count, &description, &id, &icon); }), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(id, 500);
+  ASSERT_TRUE(description && icon);
+  EXPECT_STREQ(description, "Tavix Light  PGP for Eudora through command-line PGP, v1.28");
+  EXPECT_EQ(*icon, LoadIconA(Dll(), MAKEINTRESOURCEA(131)));
+  auto release = Get<ems_free_t>("ems_free");
+  EXPECT_EQ(release(description) + release(icon) + release(nullptr), 0);
+  // Null out-pointers are skipped.
+  EXPECT_EQ(Quietly([&] { return init(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }), 0);
+  EXPECT_EQ(Get<ems_plugin_version_t>("ems_plugin_version")(nullptr), 0);
+
+  auto info = Get<ems_translator_info_t>("ems_translator_info");
+  long type = 0, subtype = 0;
+  unsigned long flags = 0;
+  ASSERT_EQ(info(nullptr, 1, &type, &subtype, &flags, &description, &icon), 0);
+  EXPECT_EQ(std::to_string(type) + " " + std::to_string(subtype) + " " + std::to_string(flags), "16 1 4");
+  EXPECT_STREQ(description, "PGP functions");
+  EXPECT_EQ(*icon, LoadIconA(Dll(), MAKEINTRESOURCEA(133)));
+  release(description);
+  release(icon);
+  EXPECT_EQ(info(nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  for (short other : {0, 2, -1, 0x7FFF}) {
+    type = subtype = -5;
+    description = reinterpret_cast<char*>(0x55);
+    EXPECT_EQ(info(nullptr, other, &type, &subtype, &flags, &description, &icon), 3) << other;
+    EXPECT_TRUE(type == -5 && subtype == -5 && description == reinterpret_cast<char*>(0x55)) << other;
+  }
+}
+
+TEST(Ems, OnlyTranslatorOneOnRequestIsTranslatedAndEveryKnownOneGetsItsRecord) {
+  auto can = Get<ems_can_translate_t>("ems_can_translate");
+  auto release = Get<ems_free_t>("ems_free");
+  char sender[] = "me@example.org", other[] = "r@example.org";
+  emsAddressRecord records[3] = {{sender, nullptr, nullptr}, {other, nullptr, nullptr}, {}};
+  // context, translator, result of ems_can_translate and of ems_translate_file (before attach: 1)
+  const struct { long context; short id; long can, translate; bool record; } cases[] = {
+      {4, 1, 10, 1, true}, {0, 1, 2, 2, true}, {1, 1, 2, 2, true}, {2, 1, 2, 2, true}, {8, 1, 2, 2, true},
+      {12, 1, 2, 2, true}, {4, 0, 2, 2, false}, {4, 2, 2, 2, false}, {4, -1, 2, 2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.context) + "/" + std::to_string(c.id));
+    EXPECT_EQ(can(nullptr, c.context, c.id, nullptr, nullptr, nullptr, nullptr, nullptr), c.can);
+    for (emsAddressRecord* addresses : {static_cast<emsAddressRecord*>(nullptr), records + 2, records}) {
+      emsMIMEtypeP mime = reinterpret_cast<emsMIMEtypeP>(0x77);
+      EXPECT_EQ(Translate(c.context, c.id, addresses, &mime), c.translate);
+      if (!c.record) {
+        EXPECT_EQ(mime, reinterpret_cast<emsMIMEtypeP>(0x77));
+        continue;
+      }
+      ASSERT_NE(mime, nullptr);
+      EXPECT_EQ(std::string(mime->version) + " " + mime->type + "/" + mime->subtype, "1.0 text/plain");
+      EXPECT_EQ(mime->params, nullptr);
+      release(mime->version), release(mime->type), release(mime->subtype);
+      EXPECT_EQ(release(mime), 0);
+    }
+  }
+  EXPECT_EQ(Translate(4, 1, records, nullptr), 1);
+}
+
+TEST(Ems, ConfigOpensTheSettingsDialogAndFinishShowsNothing) {
+  RobotAnswer answer = robot::Expect("Tavix Light Settings", IDCANCEL);
+  EXPECT_EQ(Get<ems_plugin_config_t>("ems_plugin_config")(nullptr, nullptr, nullptr, nullptr), IDCANCEL);
+  EXPECT_TRUE(answer.Wait().found);
+  EXPECT_TRUE(answer.ok()) << answer.error();
+  auto finish = Get<ems_plugin_finish_t>("ems_plugin_finish");
+  EXPECT_EQ(Quietly([&] { return finish(nullptr); }), 0);
+}
+
+TEST(RecipientRecords, BecomeAnOwnedListInOrderWithAbsentTextsKept) {
+  TAddressList* list = reinterpret_cast<TAddressList*>(1);
+  EXPECT_TRUE(BuildAddressList(nullptr, &list));
+  EXPECT_EQ(list, nullptr);
+  char texts[7][3][32];
+  emsAddressRecord records[8] = {};
+  for (int i = 0; i < 7; ++i) {
+    for (int j = 0; j < 3; ++j) std::snprintf(texts[i][j], 32, "%c%d@example.org", "anx"[j], i);
+    records[i] = {texts[i][0], i == 2 || i == 4 ? nullptr : texts[i][1], i == 3 || i == 4 ? nullptr : texts[i][2]};
+  }
+  ASSERT_TRUE(BuildAddressList(records, &list));
+  ASSERT_EQ(list->Count(), 7u);  // past the vector's first room of 6
+  texts[0][0][0] = 'X';  // the host may reuse its records once the call returns
+  for (int i = 0; i < 7; ++i) {
+    const TAddress* entry = list->At(i);
+    auto text = [](const char* t) { return std::string(t ? t : "(null)"); };
+    EXPECT_EQ(text(entry->address) + " " + text(entry->second) + " " + text(entry->third),
+              (i ? text(records[i].address) : "a0@example.org") + " " + text(records[i].second) + " " +
+                  text(records[i].third));
+  }
+  delete list;
+  emsAddressRecord end[1] = {};
+  ASSERT_TRUE(BuildAddressList(end, &list));
+  EXPECT_EQ(list->Count(), 0u);
+  delete list;
+}
+
+namespace {
+
+// An allocator that fails from a chosen allocation on and knows what is still held.
+struct FailingHeap {
+  static int allowed;
+  static std::set<void*> held;
+  static void* Allocate(size_t size) {
+    if (allowed-- <= 0) return nullptr;
+    return *held.insert(HeapAllocBlock(size)).first;
+  }
+  static void Release(void* block) {
+    if (!block) return;
+    EXPECT_EQ(held.erase(block), 1u) << "released a block it did not allocate";
+    HeapFreeBlock(block);
+  }
+};
+int FailingHeap::allowed = 0;
+std::set<void*> FailingHeap::held;
+const BlockAllocator failingHeap = {FailingHeap::Allocate, FailingHeap::Release};
+
+}  // namespace
+
+TEST(MimeRecord, AFailedAllocationLeavesNothingAndFreeTakesParametersWithTheirTexts) {
+  for (int allowed = 0; allowed < 4; ++allowed) {
+    FailingHeap::allowed = allowed;
+    EXPECT_EQ(MakeMimeType("text", "plain", "1.0", failingHeap), nullptr) << allowed;
+    EXPECT_TRUE(FailingHeap::held.empty()) << FailingHeap::held.size() << " blocks left after " << allowed;
+  }
+  FailingHeap::allowed = 100;
+  emsMIMEtypeP record = MakeMimeType("text", "plain", nullptr, failingHeap);
+  ASSERT_NE(record, nullptr);
+  EXPECT_STREQ(record->version, "1.0");
+  for (int i = 0; i < 2; ++i) {
+    auto* node = static_cast<emsMIMEparam*>(FailingHeap::Allocate(sizeof(emsMIMEparam)));
+    node->name = static_cast<char*>(FailingHeap::Allocate(8));
+    node->value = static_cast<char*>(FailingHeap::Allocate(8));
+    node->next = record->params;
+    record->params = node;
+  }
+  FreeMimeType(record, failingHeap);
+  EXPECT_TRUE(FailingHeap::held.empty());
+}

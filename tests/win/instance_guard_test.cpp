@@ -1,7 +1,9 @@
-// The single-instance guard: the shared slot really is shared between processes loading
-// the same DLL file, a relocated copy asks, and the guard's decisions on a given slot.
+// The single-instance guard: the shared slot really is shared between processes loading the
+// same DLL file (which proves the shared section at run time), a relocated copy asks, and the
+// guard's decisions on a slot of the test's own.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -12,7 +14,8 @@
 
 namespace {
 
-const char kQuestionOneLine[] = "Another instance of the DLL is still loaded\\nTry to kill it?";
+const char kQuestion[] = "Another instance of the DLL is still loaded\nTry to kill it?";
+const std::string kDll = support::BesideProgram("Tavix32.dll");
 
 std::string Hex(const void* address) {
   char text[32];
@@ -20,225 +23,114 @@ std::string Hex(const void* address) {
   return text;
 }
 
-// Runs guard_probe.exe and returns its report as key/value pairs (empty on failure).
-std::map<std::string, std::string> RunProbe(const std::string& mode, HMODULE firstCopy) {
-  std::string report = support::TempDirectory() + "guard_probe_report.txt";
+// ems_plugin_init of `dll`; true when it asked (answered No).
+bool InitAsks(HMODULE dll) {
+  auto init = reinterpret_cast<ems_plugin_init_t>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "ems_plugin_init")));
+  char dir[] = "C:\\tests";
+  RobotAnswer answer = robot::Expect("Tavix Light ", IDNO);
+  EXPECT_EQ(init(nullptr, dir, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  return answer.Stop().found;
+}
+
+// guard_probe.exe's report as key/value pairs.
+std::map<std::string, std::string> RunProbe(const char* mode, HMODULE firstCopy) {
+  const std::string report = support::TempDirectory() + "guard_probe_report.txt";
   DeleteFileA(report.c_str());
-  std::string command = "\"" + support::BesideProgram("guard_probe.exe") + "\" \"" +
-                        support::BesideProgram("Tavix32.dll") + "\" " + mode + " " + Hex(firstCopy) +
-                        " \"" + report + "\"";
+  const std::string command = "\"" + support::BesideProgram("guard_probe.exe") + "\" \"" + kDll + "\" " + mode +
+                              " " + Hex(firstCopy) + " \"" + report + "\"";
+  const support::ProcessRun run = support::RunProcess(command, 30000);
+  EXPECT_TRUE(run.ended && run.exitCode == 0) << "guard_probe " << mode << ": start error " << run.startError
+                                              << ", exit code " << run.exitCode;
   std::map<std::string, std::string> values;
-  support::ProcessRun run = support::RunProcess(command, 30000);
-  if (!run.started) {
-    ADD_FAILURE() << "cannot start " << command;
-    return values;
+  std::string text = support::ReadFileBytes(report);
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    const std::string line = text.substr(start, end - start - (end > start && text[end - 1] == '\r'));
+    if (line.find('=') != std::string::npos) values[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
   }
-  EXPECT_TRUE(run.ended) << "guard_probe did not end";
-  EXPECT_EQ(run.exitCode, 0u) << "guard_probe failed to set up";
-  FILE* file = std::fopen(report.c_str(), "r");
-  if (!file) return values;
-  char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    size_t equals = text.find('=');
-    if (equals != std::string::npos) values[text.substr(0, equals)] = text.substr(equals + 1);
-  }
-  std::fclose(file);
   DeleteFileA(report.c_str());
   return values;
 }
 
-// The plug-in loaded in this process, initialised once so that the shared slot holds
-// this process's copy.
-class GuardAcrossProcesses : public testing::Test {
- protected:
-  void SetUp() override {
-    dll_ = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
-    ASSERT_NE(dll_, nullptr);
-    init_ = reinterpret_cast<ems_plugin_init_t>(
-        reinterpret_cast<void (*)()>(GetProcAddress(dll_, "ems_plugin_init")));
-    ASSERT_NE(init_, nullptr);
-    ASSERT_FALSE(InitAsks()) << "this process's own copy must not be asked about";
-  }
-  void TearDown() override {
-    if (dll_) FreeLibrary(dll_);
-  }
-  // Calls ems_plugin_init; true when it asked the question (answered No).
-  bool InitAsks() {
-    char dir[] = "C:\\tests";
-    RobotAnswer answer = robot::Expect("Tavix Light ", IDNO);
-    EXPECT_EQ(init_(nullptr, dir, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
-    return answer.Stop().found;
-  }
-  HMODULE dll_ = nullptr;
-  ems_plugin_init_t init_ = nullptr;
-};
+}  // namespace
 
-TEST_F(GuardAcrossProcesses, SecondCallInTheSameProcessAsksNothing) { EXPECT_FALSE(InitAsks()); }
-
-TEST_F(GuardAcrossProcesses, CopyAtTheSameAddressInAnotherProcessAsksNothing) {
-  auto report = RunProbe("same", dll_);
-  ASSERT_EQ(report["handle"], Hex(dll_)) << "the second process loaded the DLL elsewhere";
-  EXPECT_EQ(report["asked"], "0");
-  EXPECT_EQ(report["init"], "0");
-  EXPECT_EQ(report["count"], "1");
-}
-
-TEST_F(GuardAcrossProcesses, RelocatedCopyAsksAndNoGoesOn) {
-  auto report = RunProbe("no", dll_);
-  ASSERT_EQ(report["reserved"], "1");
-  EXPECT_NE(report["handle"], Hex(dll_));
-  // The question proves the slot written here was seen by the other process.
-  ASSERT_EQ(report["asked"], "1") << report["robotError"];
-  EXPECT_EQ(report["robotError"], "");
-  EXPECT_EQ(report["caption"], "Tavix Light ");
-  EXPECT_EQ(report["text"], kQuestionOneLine);
-  EXPECT_EQ(report["buttons"], "6 7");
-  EXPECT_EQ(report["init"], "0");
-  EXPECT_EQ(report["count"], "1");
-  EXPECT_EQ(report["id"], "500");
-  EXPECT_EQ(report["description"].rfind("Tavix Light  ", 0), 0u) << report["description"];
-  EXPECT_EQ(report["icon"], "1");
-  // The slot still holds this process's copy.
-  EXPECT_FALSE(InitAsks());
-}
-
-TEST_F(GuardAcrossProcesses, RelocatedCopyAnsweredYesStopsAndFreesNothingForeign) {
-  auto report = RunProbe("yes", dll_);
-  ASSERT_EQ(report["asked"], "1") << report["robotError"];
-  EXPECT_EQ(report["robotError"], "");
-  EXPECT_EQ(report["init"], "1");
-  // Nothing of the start-up ran: no out-value written.
-  EXPECT_EQ(report["count"], "-7");
-  EXPECT_EQ(report["id"], "-7");
-  EXPECT_EQ(report["description"], "(none)");
-  EXPECT_EQ(report["icon"], "0");
-  // The handle in the slot belongs to this process; there it names no module, so the
-  // other process neither freed its own copy nor touched what lies at that address.
-  EXPECT_EQ(report["stillLoaded"], "1");
-  EXPECT_EQ(report["reservedIntact"], "1");
-  EXPECT_FALSE(InitAsks());
-}
-
-TEST(SharedSection, IsReadWriteShared) {
-  HMODULE dll = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
+TEST(GuardAcrossProcesses, OnlyACopyWithAnotherHandleAsksAndYesStopsWithoutFreeingAnything) {
+  HMODULE dll = LoadLibraryA(kDll.c_str());
   ASSERT_NE(dll, nullptr);
-  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(dll);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(dll) + dos->e_lfanew);
-  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  DWORD characteristics = 0;
-  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-    if (std::string(reinterpret_cast<char*>(section->Name), 8).c_str() == std::string("SHARESEG"))
-      characteristics = section->Characteristics;
+  ASSERT_FALSE(InitAsks(dll)) << "this process's own copy must not be asked about";
+  EXPECT_FALSE(InitAsks(dll)) << "a second call in the same process";
+  const struct { const char* mode; const char* asked; const char* init; const char* out; } cases[] = {
+      {"same", "0", "0", "1 500 Tavix Light   1"},
+      {"no", "1", "0", "1 500 Tavix Light   1"},
+      {"yes", "1", "1", "-7 -7 (none) 0"},  // nothing of the start-up ran
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    auto report = RunProbe(c.mode, dll);
+    EXPECT_EQ(report["handle"] == Hex(dll), c.mode == std::string("same")) << report["handle"];
+    // A question proves that the slot written here was seen by the other process.
+    ASSERT_EQ(report["asked"], c.asked) << report["robotError"];
+    EXPECT_EQ(report["robotError"], "");
+    EXPECT_EQ(report["init"], c.init);
+    EXPECT_EQ(report["out"], c.out);
+    if (*c.asked == '1') {
+      EXPECT_EQ(report["caption"] + "|" + report["text"] + "|" + report["buttons"],
+                "Tavix Light |Another instance of the DLL is still loaded\\nTry to kill it?|6 7");
+      // The slot holds this process's handle, which names nothing there: nothing was freed.
+      EXPECT_EQ(report["stillLoaded"] + report["reservedIntact"], "11");
+    }
+    EXPECT_FALSE(InitAsks(dll)) << "the slot must still hold this process's copy";
   }
   FreeLibrary(dll);
-  EXPECT_EQ(characteristics, 0xD0000040u);
 }
 
-// The guard's decisions on a slot of the test's own, with real module handles.
-class GuardDecision : public testing::Test {
- protected:
-  void SetUp() override {
-    own_ = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
-    ASSERT_NE(own_, nullptr);
-    copyPath_ = support::TempDirectory() + "tavix_guard_copy.dll";
-    ASSERT_TRUE(CopyFileA(support::BesideProgram("Tavix32.dll").c_str(), copyPath_.c_str(), FALSE));
-  }
-  void TearDown() override {
-    while (HMODULE copy = GetModuleHandleA(copyPath_.c_str())) FreeLibrary(copy);
-    DeleteFileA(copyPath_.c_str());
-    FreeLibrary(own_);
-  }
-  // Runs the guard; `answer` is the button to press, 0 when no question is expected.
-  BOOL Guard(HINSTANCE& slot, int answer, bool* asked) {
-    RobotAnswer robotAnswer = robot::Expect("Tavix Light ", answer ? answer : IDNO);
-    BOOL result = SingleInstanceGuard(slot, own_);
-    const robot::Seen& seen = answer ? robotAnswer.Wait() : robotAnswer.Stop();
-    *asked = seen.found;
-    if (seen.found) {
-      EXPECT_EQ(seen.text, "Another instance of the DLL is still loaded\nTry to kill it?");
-      EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));
-    }
-    return result;
-  }
-  HMODULE own_ = nullptr;
-  std::string copyPath_;
-};
-
-TEST_F(GuardDecision, EmptySlotTakesOwnHandleAndSlotWithOwnHandleAsksNothing) {
-  HINSTANCE slot = nullptr;
-  bool asked = true;
-  EXPECT_TRUE(Guard(slot, 0, &asked));
-  EXPECT_FALSE(asked);
-  EXPECT_EQ(slot, own_);
-  asked = true;
-  EXPECT_TRUE(Guard(slot, 0, &asked));
-  EXPECT_FALSE(asked);
-  EXPECT_EQ(slot, own_);
-}
-
-TEST_F(GuardDecision, AnotherCopyAnsweredNoGoesOnAndKeepsIt) {
-  HMODULE copy = LoadLibraryA(copyPath_.c_str());
-  ASSERT_NE(copy, nullptr);
-  ASSERT_NE(copy, own_);
-  HINSTANCE slot = copy;
-  bool asked = false;
-  EXPECT_TRUE(Guard(slot, IDNO, &asked));
-  EXPECT_TRUE(asked);
-  EXPECT_EQ(slot, copy);
-  EXPECT_EQ(GetModuleHandleA(copyPath_.c_str()), copy);
-}
-
-TEST_F(GuardDecision, AnotherCopyAnsweredYesIsFreedAndStartUpStops) {
-  HMODULE copy = LoadLibraryA(copyPath_.c_str());
-  ASSERT_NE(copy, nullptr);
-  HINSTANCE slot = copy;
-  bool asked = false;
-  EXPECT_FALSE(Guard(slot, IDYES, &asked));
-  EXPECT_TRUE(asked);
-  EXPECT_EQ(slot, copy);  // the slot keeps its value
-  EXPECT_EQ(GetModuleHandleA(copyPath_.c_str()), nullptr);
-  EXPECT_NE(GetModuleHandleA(support::BesideProgram("Tavix32.dll").c_str()), nullptr);
-}
-
-TEST_F(GuardDecision, YesNeverFreesAnUnrelatedModuleAtTheSlotsAddress) {
+TEST(GuardDecision, AsksOnlyAboutAnotherHandleAndFreesOnlyALoadedCopyOfItself) {
+  HMODULE own = LoadLibraryA(kDll.c_str());
+  const std::string copyPath = support::TempDirectory() + "tavix_guard_copy.dll";
+  ASSERT_TRUE(own && CopyFileA(kDll.c_str(), copyPath.c_str(), FALSE));
   const char* unrelated = "msimg32.dll";
-  // Precondition that makes the check below able to fail: one FreeLibrary unloads it.
-  HMODULE probe = LoadLibraryA(unrelated);
-  ASSERT_NE(probe, nullptr);
+  HMODULE probe = LoadLibraryA(unrelated);  // one FreeLibrary must unload it, or the check is void
   FreeLibrary(probe);
   ASSERT_EQ(GetModuleHandleA(unrelated), nullptr);
-
-  HMODULE other = LoadLibraryA(unrelated);
-  HINSTANCE slot = other;
-  bool asked = false;
-  EXPECT_FALSE(Guard(slot, IDYES, &asked));
-  EXPECT_TRUE(asked);
-  EXPECT_EQ(GetModuleHandleA(unrelated), other);
-  FreeLibrary(other);
+  // slot: 0 empty, 1 own, 2 a loaded copy, 3 an unrelated module; answer 0: no question expected.
+  const struct { int slot, answer; BOOL result; bool copyLoaded, unrelatedLoaded; } cases[] = {
+      {0, 0, TRUE, true, true}, {1, 0, TRUE, true, true}, {2, IDNO, TRUE, true, true},
+      {2, IDYES, FALSE, false, true}, {3, IDYES, FALSE, true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.slot) + " answered " + std::to_string(c.answer));
+    HMODULE copy = LoadLibraryA(copyPath.c_str());
+    HMODULE other = LoadLibraryA(unrelated);
+    ASSERT_TRUE(copy && other && copy != own);
+    HINSTANCE const choices[] = {nullptr, own, copy, other};
+    HINSTANCE slot = choices[c.slot];
+    RobotAnswer answer = robot::Expect("Tavix Light ", c.answer ? c.answer : IDNO);
+    EXPECT_EQ(SingleInstanceGuard(slot, own), c.result);
+    const robot::Seen& seen = c.answer ? answer.Wait() : answer.Stop();
+    EXPECT_EQ(seen.found, c.answer != 0);
+    EXPECT_EQ(seen.text + "|" + std::to_string(seen.flags), seen.found ? kQuestion + std::string("|4") : "|0");
+    EXPECT_EQ(slot, c.slot ? choices[c.slot] : own) << "the slot changes only when empty";
+    EXPECT_EQ(GetModuleHandleA(copyPath.c_str()) == copy, c.copyLoaded);
+    EXPECT_EQ(GetModuleHandleA(unrelated) == other, c.unrelatedLoaded);
+    if (GetModuleHandleA(copyPath.c_str())) FreeLibrary(copy);
+    FreeLibrary(other);
+  }
+  EXPECT_NE(GetModuleHandleA(kDll.c_str()), nullptr);
+  FreeLibrary(own);
+  DeleteFileA(copyPath.c_str());
 }
 
-TEST(ModuleCopy, RecognisesOnlyLoadedCopiesOfTheSameImage) {
-  std::string path = support::TempDirectory() + "tavix_copy_check.dll";
-  ASSERT_TRUE(CopyFileA(support::BesideProgram("Tavix32.dll").c_str(), path.c_str(), FALSE));
-  HMODULE own = LoadLibraryA(support::BesideProgram("Tavix32.dll").c_str());
-  HMODULE copy = LoadLibraryA(path.c_str());
-  ASSERT_NE(own, nullptr);
-  ASSERT_NE(copy, nullptr);
+TEST(GuardDecision, ACopyIsOnlyAModuleOfThisProcessFromTheSameImage) {
+  const std::string path = support::TempDirectory() + "tavix_copy_check.dll";
+  ASSERT_TRUE(CopyFileA(kDll.c_str(), path.c_str(), FALSE));
+  HMODULE own = LoadLibraryA(kDll.c_str()), copy = LoadLibraryA(path.c_str());
   void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
-
+  ASSERT_TRUE(own && copy && reserved);
   EXPECT_TRUE(IsCopyOfModule(copy, own));
-  EXPECT_FALSE(IsCopyOfModule(own, own));
-  EXPECT_FALSE(IsCopyOfModule(GetModuleHandleA("kernel32.dll"), own));
-  EXPECT_FALSE(IsCopyOfModule(GetModuleHandleA(nullptr), own));
-  EXPECT_FALSE(IsCopyOfModule(static_cast<HMODULE>(reserved), own));
-  EXPECT_FALSE(IsCopyOfModule(nullptr, own));
-
+  for (HMODULE other : {own, GetModuleHandleA("kernel32.dll"), GetModuleHandleA(nullptr),
+                        static_cast<HMODULE>(reserved), static_cast<HMODULE>(nullptr)})
+    EXPECT_FALSE(IsCopyOfModule(other, own)) << other;
   VirtualFree(reserved, 0, MEM_RELEASE);
   FreeLibrary(copy);
   FreeLibrary(own);
   DeleteFileA(path.c_str());
 }
-
-}  // namespace

@@ -3,31 +3,20 @@
 #include <string>
 #include "config/settings.h"
 #include "plugin/startup.h"
+#include "test_support.h"
 
-// Start-up derives where the plug-in's files live from its own module and from the
-// configuration directory the host hands over.
+// Start-up finds the plug-in folder from its own module and the INI path from the host's
+// configuration directory: beside a "Plugins" folder that does not exist (the host's
+// default), and none at all for a directory too long to hold, while start-up still succeeds.
 TEST(StartUp, FindsPluginFolderAndIniPathFromTheHostsDirectory) {
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string folder(exe);
-  folder.erase(folder.rfind('\\') + 1);
-
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  std::string mail = std::string(temp) + "tavix_startup_mail";
-  CreateDirectoryA(mail.c_str(), nullptr);
-
-  // A "Plugins" directory that does not exist is the host's default: the INI file then
-  // sits one level up.
-  ASSERT_TRUE(StartUp((mail + "\\Plugins").c_str()));
-  EXPECT_EQ(std::string(hostConfigDirectory), mail + "\\Plugins");
-  EXPECT_EQ(std::string(pluginFolder), folder);
-  EXPECT_EQ(std::string(iniPath), mail + "\\TAVIX.INI");
-
-  // A directory too long for any path leaves the INI path empty instead of cutting it,
-  // and start-up still succeeds.
-  std::string deep(300, 'd');
-  ASSERT_TRUE(StartUp(("C:\\" + deep).c_str()));
-  EXPECT_STREQ(iniPath, "");
-  RemoveDirectoryA(mail.c_str());
+  const std::string mail = support::MakeScratchDirectory("tavix-startup-");
+  const std::string deep = "C:\\" + std::string(300, 'd');
+  const struct { std::string configDir, iniPath; } cases[] = {{mail + "\\Plugins", mail + "\\TAVIX.INI"}, {deep, ""}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(StartUp(c.configDir.c_str()));
+    EXPECT_EQ(std::string(hostConfigDirectory), c.configDir.substr(0, MAX_PATH - 1));
+    EXPECT_EQ(std::string(pluginFolder), support::ProgramDirectory());
+    EXPECT_EQ(std::string(iniPath), c.iniPath);
+  }
+  support::RemoveTree(mail);
 }
