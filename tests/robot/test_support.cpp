@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace support {
 
@@ -82,6 +83,23 @@ std::vector<std::string> SplitLines(const std::string& text) {
     lines.push_back(text.substr(start, end - start));
   }
   return lines;
+}
+
+std::string VersionText(const std::string& file, const char* key) {
+  std::vector<char> info(GetFileVersionInfoSizeA(file.c_str(), nullptr) + 1);
+  char* text = nullptr;
+  UINT length = 0;
+  if (!GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+      !VerQueryValueA(info.data(), (std::string("\\StringFileInfo\\040904E4\\") + key).c_str(),
+                      reinterpret_cast<void**>(&text), &length) || !text)
+    return "<missing>";
+  return text;
+}
+
+HGLOBAL GlobalText(const std::string& text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (block) memcpy(GlobalLock(block), text.c_str(), text.size() + 1), GlobalUnlock(block);
+  return block;
 }
 
 // A child that died while Wine set it up, or a machine short of memory for a moment.

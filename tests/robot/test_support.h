@@ -20,6 +20,9 @@ std::string TempDirectory();     // with a trailing backslash
 std::string MakeScratchDirectory(const std::string& stem);
 void RemoveTree(const std::string& directory);  // the directory with everything below it
 std::vector<std::string> SplitLines(const std::string& text);  // of a CRLF text, no empty last line
+// A value of the file's version resource (StringFileInfo 040904E4); "<missing>" when absent.
+std::string VersionText(const std::string& file, const char* key);
+HGLOBAL GlobalText(const std::string& text);  // a moveable block with the text and its NUL
 
 // A child process run to its end (or killed after the time limit).
 struct ProcessRun {

@@ -159,9 +159,7 @@ TEST_F(ArmourSearch, BlockBoundsGoIntoTheOperationStateOnlyOnAFind) {
 
 TEST_F(ArmourSearch, KeyPreviewIsCutToItsLimit) {
   const std::string output = "Decoded.\r\n" + Fixture("public-key.asc");
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, output.size() + 1);
-  std::memcpy(GlobalLock(block), output.c_str(), output.size() + 1);
-  GlobalUnlock(block);
+  HGLOBAL block = support::GlobalText(output);
   std::memset(sharedMessageBuffer, 'X', kMessageBufferSize);
   EXPECT_TRUE(FindKeyBlock(block, sharedMessageBuffer, kMessageBufferSize - 1));
   EXPECT_EQ(std::string(sharedMessageBuffer), output.substr(10, kMessageBufferSize - 1));

@@ -60,7 +60,6 @@ class DlgPgp : public testing::Test {
                static_cast<int>(rect.bottom - rect.top)};
       if (then) then(dialog);
       if (!robot::Press(dialog, button)) seen.error = "button missing";
-      seen.closed = robot::WaitClosed(dialog);
     });
     const INT_PTR result = ConfirmJob(job, mode);
     EXPECT_TRUE(answer.Wait().closed) << answer.error();

@@ -41,9 +41,9 @@ std::string Text(const char* text) { return text ? text : "(not set)"; }
 bool Browse(HWND dialog, const std::string& name, bool refused, std::string* initialName = nullptr,
             std::string* filter = nullptr) {
   robot::Press(dialog, kBrowseButtonId);
-  HWND files = robot::WaitForWindow("Select PGP program to use", robot::kDialogClass, robot::kDefaultTimeoutMs, {dialog});
+  HWND files = robot::WaitForWindow("Select PGP program to use", {dialog});
   if (!files) return false;
-  const int box = robot::ItemExists(files, 0x480) ? 0x480 : 0x47C;
+  const int box = GetDlgItem(files, 0x480) ? 0x480 : 0x47C;
   if (initialName) *initialName = robot::ItemText(files, box);
   char first[64] = "";
   HWND types = GetDlgItem(files, 0x470);
@@ -52,7 +52,7 @@ bool Browse(HWND dialog, const std::string& name, bool refused, std::string* ini
   robot::SetItemText(files, box, name.c_str());
   PostMessageA(files, WM_COMMAND, IDOK, 0);
   if (refused) {
-    HWND message = robot::WaitForWindow("Tavix Light ", robot::kDialogClass, robot::kDefaultTimeoutMs, {dialog, files});
+    HWND message = robot::WaitForWindow("Tavix Light ", {dialog, files});
     if (!message) return false;
     robot::Press(message, IDOK);
     robot::WaitClosed(message);
@@ -82,11 +82,7 @@ class DlgSettings : public testing::Test {
   // Opens the dialog through the host's entry point (or for the program field); the script
   // must close it.
   INT_PTR Open(const Script& script, bool forProgram = false) {
-    RobotAnswer answer = robot::Expect(kCaption, [&](HWND dialog, robot::Seen& seen) {
-      script(dialog, seen);
-      seen.closed = robot::WaitClosed(dialog);
-      if (!seen.closed && seen.error.empty()) seen.error = "the dialog stayed open";
-    });
+    RobotAnswer answer = robot::Expect(kCaption, script);
     const INT_PTR result = forProgram ? OpenSettingsDialog(kProgPgpId) : ems_plugin_config(nullptr, nullptr, nullptr, nullptr);
     answer.Wait();
     EXPECT_TRUE(answer.ok()) << answer.error();

@@ -31,17 +31,6 @@ std::vector<std::string> RunHost(const std::string& exe, const std::string& argu
   return lines;
 }
 
-std::string VersionValue(const std::string& exe, const char* key) {
-  std::vector<char> info(GetFileVersionInfoSizeA(exe.c_str(), nullptr) + 1);
-  char* text = nullptr;
-  UINT length = 0;
-  if (!GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
-      !VerQueryValueA(info.data(), (std::string("\\StringFileInfo\\040904E4\\") + key).c_str(),
-                      reinterpret_cast<void**>(&text), &length) || !text)
-    return "<missing>";
-  return text;
-}
-
 }  // namespace
 
 TEST(HostStandin, EachBuildCarriesItsIdentityAndDrawsItsRowsLayout) {
@@ -61,7 +50,7 @@ TEST(HostStandin, EachBuildCarriesItsIdentityAndDrawsItsRowsLayout) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.exe);
     const std::string exe = BesideProgram(c.exe);
-    EXPECT_EQ(VersionValue(exe, "ProductName") + "|" + VersionValue(exe, "ProductVersion"),
+    EXPECT_EQ(support::VersionText(exe, "ProductName") + "|" + support::VersionText(exe, "ProductVersion"),
               std::string(c.name) + "|" + c.version);
     DWORD exitCode = 0;
     const std::vector<std::string> lines = RunHost(c.exe, "/exit-after 0", false, &exitCode);

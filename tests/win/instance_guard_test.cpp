@@ -42,12 +42,8 @@ std::map<std::string, std::string> RunProbe(const char* mode, HMODULE firstCopy)
   EXPECT_TRUE(run.ended && run.exitCode == 0) << "guard_probe " << mode << ": start error " << run.startError
                                               << ", exit code " << run.exitCode;
   std::map<std::string, std::string> values;
-  std::string text = support::ReadFileBytes(report);
-  for (size_t start = 0, end; start < text.size(); start = end + 1) {
-    end = std::min(text.find('\n', start), text.size());
-    const std::string line = text.substr(start, end - start - (end > start && text[end - 1] == '\r'));
+  for (const std::string& line : support::SplitLines(support::ReadFileBytes(report)))  // the C library's CRLF
     if (line.find('=') != std::string::npos) values[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
-  }
   DeleteFileA(report.c_str());
   return values;
 }

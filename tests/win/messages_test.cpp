@@ -78,16 +78,9 @@ struct WithStringModule {
 };
 
 std::string VersionValue(const char* name) {
-  char path[MAX_PATH];
+  char path[MAX_PATH] = "";
   GetModuleFileNameA(instanceHandle, path, sizeof path);
-  std::vector<char> block(GetFileVersionInfoSizeA(path, nullptr) + 1);
-  void* value = nullptr;
-  UINT length = 0;
-  const std::string key = std::string("\\StringFileInfo\\040904E4\\") + name;
-  if (!GetFileVersionInfoA(path, 0, static_cast<DWORD>(block.size()), block.data()) ||
-      !VerQueryValueA(block.data(), key.c_str(), &value, &length) || !value)
-    return "<none>";
-  return static_cast<const char*>(value);
+  return support::VersionText(path, name);
 }
 
 }  // namespace

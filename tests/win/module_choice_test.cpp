@@ -143,23 +143,15 @@ std::string Shown(HWND dialog) {
 
 TEST(DlgModList, ListsEveryRowPreselectsTheRunningProductAndShowsARowOnlyWhenSelected) {
   ASSERT_TRUE(moduleTableReader.Load(IDR_MODULE_TABLE));
-  const std::string program = "|OTHER.EXE|OtherMainWindow|C:\\Mail\\OTHER.EXE", row = "|EUDORA.EXE|EudoraMainWindow";
-  const struct { const char* product; const char* version; int line; std::string before, after; } cases[] = {
-      {"Eudora Pro", "9.9", 3, "selected 1|Eudora Pro|9.9" + program + "||",
-       "selected 3|Eudora Pro|9.9" + program + row},
-      {"Eudora Pro", "4.0 Beta 4 (build 205)", 0, "selected 3|Eudora Pro|4.0 Beta 4 (build 205)" + program + "||",
-       "selected 0|Eudora Pro|4.0 Beta 4 (build 205)" + program + row},
-      {"eudora pro", "3.0.5", 1, "selected 2|eudora pro|3.0.5" + program + "||",
-       "selected 1|eudora pro|3.0.5" + program + row},
-      {"Other Mailer", "3.0.5", 2, "selected 0|Other Mailer|3.0.5" + program + "||",
-       "selected 2|Other Mailer|3.0.5" + program + row},
-      {nullptr, nullptr, 0, "selected 0||" + program + "||", "selected 0||" + program + row},
-  };
+  // The line preselected for the running product, and the one then chosen.
+  const struct { const char *product, *version; int preselected, line; } cases[] = {
+      {"Eudora Pro", "9.9", 1, 3}, {"Eudora Pro", "4.0 Beta 4 (build 205)", 3, 0}, {"eudora pro", "3.0.5", 2, 1},
+      {"Other Mailer", "3.0.5", 0, 2}, {nullptr, nullptr, 0, 0}};
   for (const auto& c : cases) {
     Program running(c.product, c.version);
     TDlgModList dialog(&running, &moduleTableReader);
     std::string lines, before, after;
-    RobotAnswer answer = robot::Expect("Selection module definition", [&](HWND window, robot::Seen& seen) {
+    RobotAnswer answer = robot::Expect("Selection module definition", [&](HWND window, robot::Seen&) {
       HWND list = GetDlgItem(window, kModListId);
       for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
         char line[600] = "";
@@ -172,13 +164,14 @@ TEST(DlgModList, ListsEveryRowPreselectsTheRunningProductAndShowsARowOnlyWhenSel
       SendMessageA(window, WM_COMMAND, MAKEWPARAM(kModListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
       after = Shown(window);
       robot::Press(window, IDCANCEL);
-      seen.closed = robot::WaitClosed(window);
     });
     EXPECT_EQ(dialog.Execute(stringModule, kDlgModListTemplate, nullptr), IDCANCEL);
     EXPECT_TRUE(answer.Wait().closed) << answer.error();
     EXPECT_EQ(lines, "Eudora Light\t3.0.1\nEudora Pro\t3.0.1\nEudora Pro\t3.0.5\nEudora Pro\t4.0 Beta 4 (build 205)\n");
-    EXPECT_EQ(before, c.before);
-    EXPECT_EQ(after, c.after);
+    const std::string shown = std::string(c.product ? c.product : "") + "|" + (c.version ? c.version : "") +
+                              "|OTHER.EXE|OtherMainWindow|C:\\Mail\\OTHER.EXE";
+    EXPECT_EQ(before, "selected " + std::to_string(c.preselected) + "|" + shown + "||") << "no row shown yet";
+    EXPECT_EQ(after, "selected " + std::to_string(c.line) + "|" + shown + "|EUDORA.EXE|EudoraMainWindow");
     EXPECT_EQ(dialog.chosenRecord, nullptr);
   }
 }
@@ -221,12 +214,11 @@ std::string Section(const std::string& ini, const char* section) {
 int Choose(const FakeHost& host, int line, int button, std::string* shown) {
   ReleaseModuleDefinitions();
   hostMainWindow = host.window();
-  RobotAnswer answer = robot::Expect("Selection module definition", [=](HWND dialog, robot::Seen& seen) {
+  RobotAnswer answer = robot::Expect("Selection module definition", [=](HWND dialog, robot::Seen&) {
     *shown = robot::ItemText(dialog, kInfoProductNameId);
     SendDlgItemMessageA(dialog, kModListId, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     if (button < 0) PostMessageA(dialog, WM_CLOSE, 0, 0);
     else robot::Press(dialog, button);
-    seen.closed = robot::WaitClosed(dialog);
   });
   const int result = ChooseModuleDefinition();
   const robot::Seen& seen = button ? answer.Wait() : answer.Stop();

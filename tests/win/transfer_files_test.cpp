@@ -15,13 +15,6 @@ namespace {
 using support::FileExists;
 using support::ReadFileBytes;
 
-HGLOBAL TextBuffer(const std::string& text) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-  GlobalUnlock(block);
-  return block;
-}
-
 std::string BufferText(HGLOBAL block, size_t length) {
   const char* bytes = static_cast<const char*>(GlobalLock(block));
   std::string text(bytes, length);
@@ -139,12 +132,12 @@ TEST_F(TransferFiles, ComposePlacesTheOutputInsideTheTextWhateverTheOffsetsSay) 
       {"encryption replaces all", static_cast<DWORD>(message.size()), 6, end, "M\n", '>', Encrypt, "M\n>"},
       {"length unknown, end far out", 0x7FFFFFFE, 7, 100000, "out", 0, Decode, "Hi\r\n> -out"},
   };
-  operationState.textHandle = TextBuffer(message);
+  operationState.textHandle = support::GlobalText(message);
   for (const Case& c : cases) {
     operationState.textLength = c.textLength;
     operationState.blockStart = c.blockStart;
     operationState.blockEnd = c.blockEnd;
-    HGLOBAL output = TextBuffer(c.output);
+    HGLOBAL output = support::GlobalText(c.output);
     EXPECT_TRUE(ComposeResult(&output, c.quote, c.function)) << c.name;
     EXPECT_EQ(BufferText(output, std::strlen(c.composed)), c.composed) << c.name;
     GlobalFree(output);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstring>
 #include <string>
+#include "test_support.h"
 #include "ui/window_utils.h"
 
 namespace {
@@ -22,10 +23,7 @@ RECT Rect(HWND window) {
 bool PutText(HWND owner, const char* text) {
   if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
-  std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
-  GlobalUnlock(block);
-  const bool placed = SetClipboardData(CF_TEXT, block) != nullptr;
+  const bool placed = SetClipboardData(CF_TEXT, support::GlobalText(text)) != nullptr;
   CloseClipboard();
   return placed;
 }

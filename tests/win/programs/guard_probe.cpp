@@ -44,12 +44,14 @@ int main(int argc, char** argv) {
   const bool reservedIntact = reserved && VirtualQuery(reserved, &info, sizeof info) && info.State == MEM_RESERVE;
   std::string text = seen.text;
   for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, "\\n");
+  std::string buttons;
+  for (int button : seen.buttons) buttons += (buttons.empty() ? "" : " ") + std::to_string(button);
 
   FILE* report = std::fopen(argv[4], "w");
   if (!report) return 2;
   std::fprintf(report, "handle=%p\ninit=%ld\nasked=%d\ncaption=%s\ntext=%s\nbuttons=%s\nrobotError=%s\n",
                static_cast<void*>(dll), result, seen.found ? 1 : 0, seen.caption.c_str(), text.c_str(),
-               robot::DescribeButtons(seen.buttons).c_str(), seen.error.c_str());
+               buttons.c_str(), seen.error.c_str());
   std::fprintf(report, "out=%d %d %.13s %d\nstillLoaded=%d\nreservedIntact=%d\n", count, id,
                description ? description : "(none)", icon && *icon ? 1 : 0,
                GetModuleFileNameA(dll, path, sizeof path) != 0, reservedIntact ? 1 : 0);
