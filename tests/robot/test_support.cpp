@@ -78,9 +78,9 @@ std::string MakeScratchDirectory(const std::string& stem) {
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  for (size_t start = 0, end; start < text.size(); start = end + 2) {
-    end = std::min(text.find("\r\n", start), text.size());
-    lines.push_back(text.substr(start, end - start));
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start - (end > start && text[end - 1] == '\r')));
   }
   return lines;
 }

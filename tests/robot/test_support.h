@@ -19,10 +19,18 @@ std::string TempDirectory();     // with a trailing backslash
 // (an old one of that name is removed first); "" when it cannot be made.
 std::string MakeScratchDirectory(const std::string& stem);
 void RemoveTree(const std::string& directory);  // the directory with everything below it
-std::vector<std::string> SplitLines(const std::string& text);  // of a CRLF text, no empty last line
+std::vector<std::string> SplitLines(const std::string& text);  // ended by LF or CRLF; no empty last line
 // A value of the file's version resource (StringFileInfo 040904E4); "<missing>" when absent.
 std::string VersionText(const std::string& file, const char* key);
 HGLOBAL GlobalText(const std::string& text);  // a moveable block with the text and its NUL
+
+#ifdef TAVIX_FIXTURES_DIR
+// A file of tests/fixtures, read through drive Z:, which is how Wine shows the build machine's files.
+inline std::string ReadFixture(const std::string& name) {
+  const std::string path = std::string(TAVIX_FIXTURES_DIR) + "/" + name;
+  return ReadFileBytes(path[0] == '/' ? "Z:" + path : path);
+}
+#endif
 
 // A child process run to its end (or killed after the time limit).
 struct ProcessRun {

@@ -20,10 +20,9 @@ const std::string kMarker = "Attachment Converted: ";
 using support::FileExists;
 using support::ReadFileBytes;
 
-// The fixtures live on the build machine's file system, which Wine shows as drive Z:.
 std::string Fixture(const char* name) {
-  std::string path = std::string(TAVIX_FIXTURES_DIR) + "/armour/" + name, bytes;
-  EXPECT_TRUE(ReadFileBytes(path[0] == '/' ? "Z:" + path : path, &bytes)) << name;
+  const std::string bytes = support::ReadFixture(std::string("armour/") + name);
+  EXPECT_FALSE(bytes.empty()) << name;
   return bytes;
 }
 

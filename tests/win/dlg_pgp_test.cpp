@@ -9,6 +9,7 @@
 #include "dialog_template.h"
 #include "pgp/confirm_job.h"
 #include "resources/resource_ids.h"
+#include "test_support.h"
 #include "ui/dlg_pgp.h"
 #include "ui/messages.h"
 #include "ui_robot.h"
@@ -178,13 +179,5 @@ TEST_F(DlgPgp, RecipientFieldTakesNoMoreThanTheJobHolds) {
 }
 
 TEST(DlgPgpTemplate, LabelAndFieldComeLastBelowTheButtons) {
-  const std::vector<std::string> expected = {
-      "dialog 0x90C800C0 0,0 262x178 \"PGP Encrypt\" font 8 \"MS Sans Serif\"",
-      "-1 STATIC 0x50020000 8,6 200x8 \"This text will be passed to PGP:\"",
-      "-1 STATIC 0x50000012 6,16 250x60 \"\"", "2450 STATIC 0x50000080 10,20 242x52 \"\"",
-      "-1 STATIC 0x50000012 6,80 250x48 \"\"", "2453 STATIC 0x50000080 10,84 242x40 \"\"",
-      "1 BUTTON 0x50030001 46,134 50x14 \"OK\"", "2454 BUTTON 0x50010000 106,134 50x14 \"&Skip\"",
-      "2 BUTTON 0x50010000 166,134 50x14 \"Cancel\"", "2452 STATIC 0x50020000 8,156 44x8 \"Encrypt for:\"",
-      "2451 EDIT 0x50810080 54,154 202x12 \"\""};
-  EXPECT_EQ(ReadDialogTemplate(stringModule, kDlgPgpTemplate), expected);
+  EXPECT_EQ(ReadDialogTemplate(stringModule, kDlgPgpTemplate), support::SplitLines(support::ReadFixture("dialogs/pgp.txt")));
 }

@@ -15,52 +15,17 @@
 
 namespace {
 
-// Every text of the plug-in's own table, exactly as the user must see it.
-const std::map<UINT, std::string> kTexts = {
-    {2, "Tavix found a previously loaded DLL. If you agree, it will be unloaded."},
-    {3, "Could not find a valid version of Eudora."},
-    {5, "Tavix(32) does not work with  Eudora(16). "}, {6, "PGP not found. Tried these files:"},
-    {7, "Tavix will overwrite this/these file(s):\n"}, {8, "Initialisation failed."},
-    {10, "Tavix found an encrypted text in the message window. It will be passed to PGP for "
-     "decoding.\nTip: Choose 'Message|Reply' first, and then 'Run PGP...' Then you will get the "
-     "decoded text in your edit window."},
-    {11, "Tavix found a signature in the message window. PGP will check if it is valid."},
-    {12, "Tavix could not find an encrypted or clearsigned text.Because you did not type a "
-     "recipient name (someone to encrypt for) it will tell PGP to clearsign your message."},
-    {13, "Tavix found (at least) one public key. If you choose <OK>, PGP will add it to your "
-     "public keyring."},
-    {15, "Tavix could not find an encrypted or clearsigned text so it will tell PGP to encrypt "
-     "your message for the user in the editfield below."},
-    {16, "This attached file will be passed to PGP:\n  "}, {20, "Functions"}, {21, "Encrypt "},
-    {22, "Decode "}, {23, "Check signature "}, {24, "Clearsign "}, {26, "Add key "},
-    {30, "This is just an interface between PGP and Eudora."},
-    {31, "It does NOT replace either of these programs."}, {40, "Unknown error %lu\nFile: %s"},
-    {41, "File not found:\n  %s"}, {42, "Path not found:\n  %s"}, {43, "Not enough memory"},
-    {44, "File create/write error:\n  %s"}, {45, "Rename %s to %s failed"}, {46, "Time-out"},
-    {47, "Directory for temporary files not found.\nSet environment variables TEMP, TMP or 'TMP' "
-     "in pgp's config.txt."},
-    {48, "Sharing violation: the file %s is in use by another application"},
-    {49, "Bad pathname:\n  %s"}, {50, " PGP returned errorcode: %u"},
-    {53, " Copy to clipboard failed "}, {54, " Could not open clipboard"},
-    {55, "PGP succeeded. Korvanel can copy the text\nto the message window or to the "
-     "clipboard.\nIn the message window you can only read the text.\nEverything else will be "
-     "done with the original\nencrypted text. Copy to clipboard?"},
-    {56, "Could not insert '>' signs.\nMaybe too large (>32kB) text?\nDo you like to continue?"},
-    {57, "+++ Nothing to do +++\nThis is a read-only window and\nTavix could not find an encrypted "
-     "text,\na signature or a key"}, {58, " No text found  "},
-    {59, "Bad error: Cannot find window where text came from"},
-    {60, "Could not change window text"},
-    {61, "PGP is still running. \nYou cannot close Eudora now."},
-    {62, "Adding the button failed, because Tavix could not find the appropriate window"},
-    {63, "Attachment Converted: "}, {65, "About &Tavix Light ..."}, {66, "R&un PGP..."},
-    {74, "Press any key or click in this window..."}, {75, "File has no or invalid data"},
-    {77, "Programs (*.EXE)|*.exe|Program Info Files (*.PIF)|*.pif|"}, {78, "All files (*.*)|*.*|"},
-    {80, "Select PGP program to use"}, {83, "Attachment error"}, {84, "Attachment ignored"},
-    {85, "It seems PGP is still running, but Tavix could not find it.\nIgnore and close Eudora now?"},
-    {86, "Retrieving the window text failed."},
-    {88, "Save module definition? If you agree, then you do not have to choose the correct module "
-     "on start-up."}, {92, "Translated by"},
-};
+// Every text of the plug-in's own table, exactly as the user must see it: a line per text,
+// its id and the text in quotes with its line breaks written \n.
+std::map<UINT, std::string> ExpectedTexts() {
+  std::map<UINT, std::string> texts;
+  for (const std::string& line : support::SplitLines(support::ReadFixture("texts/string-table.txt"))) {
+    std::string text = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
+    for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    texts[std::stoul(line)] = text;
+  }
+  return texts;
+}
 
 std::string Loaded(UINT id) {
   char buffer[kMessageBufferSize];
@@ -86,13 +51,16 @@ std::string VersionValue(const char* name) {
 }  // namespace
 
 TEST(StringTable, EveryIdLoadsItsExactTextAndNoOtherIdHasOne) {
+  const std::map<UINT, std::string> texts = ExpectedTexts();
+  ASSERT_EQ(texts.size(), 55u) << "the expected texts were not all read";
   for (UINT id = 0; id < 2000; ++id) {
-    const auto known = kTexts.find(id);
-    EXPECT_EQ(Loaded(id), known == kTexts.end() ? "" : known->second) << "id " << id;
+    const auto known = texts.find(id);
+    EXPECT_EQ(Loaded(id), known == texts.end() ? "" : known->second) << "id " << id;
   }
 }
 
 TEST(StringTable, LoadCutsAtTheLimitAndAddsOnlyLinesThatFit) {
+  const std::string kOverwrite = "Tavix will overwrite this/these file(s):\n";
   char buffer[kMessageBufferSize];
   EXPECT_EQ(LoadText(IDS_FN_CHECK, buffer, 6), 5);
   EXPECT_STREQ(buffer, "Check");
@@ -102,11 +70,11 @@ TEST(StringTable, LoadCutsAtTheLimitAndAddsOnlyLinesThatFit) {
   const std::string fits(213, 'E'), over(214, 'O');
   const char* names[] = {"C:\\PGP\\pgp.exe", over.c_str(), nullptr, "C:\\PGP\\pgp.pif"};
   const size_t length = LoadTextWithLines(IDS_OVERWRITE_FILES, buffer, sizeof buffer, names, 4);
-  EXPECT_EQ(std::string(buffer), kTexts.at(7) + "\nC:\\PGP\\pgp.exe\nC:\\PGP\\pgp.pif");
+  EXPECT_EQ(std::string(buffer), kOverwrite + "\nC:\\PGP\\pgp.exe\nC:\\PGP\\pgp.pif");
   EXPECT_EQ(length, std::strlen(buffer));
   const char* edge[] = {over.c_str(), fits.c_str()};
   LoadTextWithLines(IDS_OVERWRITE_FILES, buffer, sizeof buffer, edge, 2);
-  EXPECT_EQ(std::string(buffer), kTexts.at(7) + "\n" + fits);
+  EXPECT_EQ(std::string(buffer), kOverwrite + "\n" + fits);
 }
 
 TEST(FormatErrorMessage, EachCodeTakesItsTextAndRelativeNamesBecomeFullPaths) {

@@ -177,23 +177,8 @@ TEST(DlgModList, ListsEveryRowPreselectsTheRunningProductAndShowsARowOnlyWhenSel
 }
 
 TEST(DlgModListTemplate, MatchesTheControlTable) {
-  const std::string label = " STATIC 0x50020000 ";
-  const std::vector<std::string> expected = {
-      "dialog 0x90C800C0 6,15 245x226 \"Selection module definition\" font 8 \"MS Sans Serif\"",
-      "1 BUTTON 0x50010001 67,205 50x14 \"OK\"", "2 BUTTON 0x50010000 127,205 50x14 \"Cancel\"",
-      "101 LISTBOX 0x50A00083 3,16 239x54 \"\"", "-1" + label + "2,5 86x8 \"Module list:\"",
-      "-1" + label + "2,88 239x47 \"Tavix could not find a good match for the module definition. Please choose a "
-      "definition from the list that closely matches the program information below and try if it works. If it "
-      "does, you can save the definition. If none of them works, please send the program information below to the "
-      "maintainers of Tavix Light.\"",
-      "-1" + label + "3,77 41x8 \"Module:\"", "110" + label + "32,77 68x8 \"\"",
-      "-1" + label + "110,77 43x8 \"Class name:\"", "111" + label + "157,77 84x8 \"\"",
-      "102 BUTTON 0x50000007 2,134 239x63 \"Program information\"",
-      "-1" + label + "8,147 60x8 \"Product name:\"", "-1" + label + "8,155 60x8 \"Product version:\"",
-      "-1" + label + "8,163 59x8 \"Module name:\"", "-1" + label + "8,171 60x8 \"Class name:\"",
-      "120" + label + "70,147 169x8 \"\"", "121" + label + "70,155 169x8 \"\"", "122" + label + "70,163 169x8 \"\"",
-      "123" + label + "70,171 169x8 \"\"", "125" + label + "8,184 231x8 \"\""};
-  EXPECT_EQ(ReadDialogTemplate(stringModule, kDlgModListTemplate), expected);
+  EXPECT_EQ(ReadDialogTemplate(stringModule, kDlgModListTemplate),
+            support::SplitLines(support::ReadFixture("dialogs/module-list.txt")));
 }
 
 namespace {
