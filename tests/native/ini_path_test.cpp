@@ -60,6 +60,8 @@ TEST(SettingsListing, IntegersUnsignedTextsThatAreSetAndWhatFits) {
   const TListedInteger small[] = {{"ChgToTempDir", 0}, {"UseToolBar", 1}, {"A", 7}};
   const TListedText texts[] = {{"ProgPGP", "C:\\PGP\\PGP.EXE"}, {"EncryptFor", nullptr}, {"PGPtempdir", "C:\\TEMP"}};
   const TListedText tight[] = {{"P", "1234567"}, {"Q", "x"}};
+  const std::string value600(600, 'v');
+  const TListedText overlong[] = {{"Long", value600.c_str()}, {"Q", "x"}};
   struct Case {
     const char* name; const char* start; size_t capacity;
     const TListedInteger* integers; const TListedText* texts; size_t textCount; const char* listing;
@@ -72,6 +74,8 @@ TEST(SettingsListing, IntegersUnsignedTextsThatAreSetAndWhatFits) {
       // ">>" (31 characters) ends the listing before Q.
       {"a tight buffer", "X", 32, small, tight, 2, "X\n---\nChgToTempDir = 0\nA = 7\n>>"},
       {"nothing fits", "0123456789", 11, integers, texts, 1, "0123456789"},
+      {"a line longer than any buffer ends the listing", "X", 1024, integers, overlong, 2,
+       "X\n---\nChgToTempDir = 0\nUseToolBar = 1\nKeepOpen = 4294967295\n>>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
