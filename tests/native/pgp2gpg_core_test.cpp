@@ -50,30 +50,26 @@ std::string S(const std::string& compact) {
 }  // namespace
 
 TEST(Pgp2gpg, CommandLinesGiveGpgArgumentsAndResultFiles) {
-  struct Case { const char* text; const char* home; const char* gpg; const char* result; bool wipes; };
+  const std::string out = "--yes|--output|TAVIX.asc|--armor|", text = out + "--textmode|", dec = "--output|-|--decrypt|--|";
+  struct Case { const char* text; const char* home; std::string gpg; const char* result; bool wipes; };
   const Case cases[] = {
-      {" TAVIX.asc", "", "--output|-|--decrypt|--|TAVIX.asc", "TAVIX", false},
-      {" C:\\TEMP\\TAVIX.ASC", "", "--output|-|--decrypt|--|C:\\TEMP\\TAVIX.ASC", "C:\\TEMP\\TAVIX", false},
-      {"-aetw TAVIX alice \"Bob Test\"", "",
-       "--yes|--output|TAVIX.asc|--armor|--textmode|--encrypt|--recipient|alice|--recipient|Bob Test|--|TAVIX",
+      {" TAVIX.asc", "", dec + "TAVIX.asc", "TAVIX", false},
+      {" C:\\TEMP\\TAVIX.ASC", "", dec + "C:\\TEMP\\TAVIX.ASC", "C:\\TEMP\\TAVIX", false},
+      {"-d TAVIX.asc -o plain.txt", "", dec + "TAVIX.asc", "plain.txt", false},
+      {"-aetw TAVIX alice \"Bob Test\"", "", text + "--encrypt|--recipient|alice|--recipient|Bob Test|--|TAVIX",
        "TAVIX.asc", true},
       {"-aestw TAVIX alice -u \"Me Myself\"", "",
-       "--yes|--output|TAVIX.asc|--armor|--textmode|--local-user|Me Myself|--encrypt|--sign|--recipient|alice|--|TAVIX",
-       "TAVIX.asc", true},
-      {"-aetw TAVIX -s bob", "", "--yes|--output|TAVIX.asc|--armor|--textmode|--encrypt|--sign|--recipient|bob|--|TAVIX",
-       "TAVIX.asc", true},
-      {"-ast +clearsig=on TAVIX", "", "--yes|--output|TAVIX.asc|--armor|--textmode|--clearsign|--|TAVIX", "TAVIX.asc", false},
-      {"-ast +clearsig=on TAVIX -u me", "",
-       "--yes|--output|TAVIX.asc|--armor|--textmode|--local-user|me|--clearsign|--|TAVIX", "TAVIX.asc", false},
-      {"-as TAVIX", "", "--yes|--output|TAVIX.asc|--armor|--sign|--|TAVIX", "TAVIX.asc", false},
-      {"-e TAVIX bob -u ignored", "", "--yes|--output|TAVIX.pgp|--encrypt|--recipient|bob|--|TAVIX", "TAVIX.pgp", false},
-      {"-aem TAVIX bob", "", "--yes|--output|TAVIX.asc|--armor|--for-your-eyes-only|--encrypt|--recipient|bob|--|TAVIX",
-       "TAVIX.asc", false},
-      {"-ka TAVIX.asc", "", "--import|--|TAVIX.asc", "", false},
-      {"-ka TAVIX.asc", "C:\\Users\\me\\GnuPG", "--import|--|TAVIX.asc", "", false},
+       text + "--local-user|Me Myself|--encrypt|--sign|--recipient|alice|--|TAVIX", "TAVIX.asc", true},
+      {"-aetw TAVIX -s bob", "", text + "--encrypt|--sign|--recipient|bob|--|TAVIX", "TAVIX.asc", true},
       {"-aetw TAVIX bob -o C:\\out\\msg.asc", "",
        "--yes|--output|C:\\out\\msg.asc|--armor|--textmode|--encrypt|--recipient|bob|--|TAVIX", "C:\\out\\msg.asc", true},
-      {"-d TAVIX.asc -o plain.txt", "", "--output|-|--decrypt|--|TAVIX.asc", "plain.txt", false},
+      {"-ast +clearsig=on TAVIX", "", text + "--clearsign|--|TAVIX", "TAVIX.asc", false},
+      {"-ast +clearsig=on TAVIX -u me", "", text + "--local-user|me|--clearsign|--|TAVIX", "TAVIX.asc", false},
+      {"-as TAVIX", "", out + "--sign|--|TAVIX", "TAVIX.asc", false},
+      {"-e TAVIX bob -u ignored", "", "--yes|--output|TAVIX.pgp|--encrypt|--recipient|bob|--|TAVIX", "TAVIX.pgp", false},
+      {"-aem TAVIX bob", "", out + "--for-your-eyes-only|--encrypt|--recipient|bob|--|TAVIX", "TAVIX.asc", false},
+      {"-ka TAVIX.asc", "", "--import|--|TAVIX.asc", "", false},
+      {"-ka TAVIX.asc", "C:\\Users\\me\\GnuPG", "--import|--|TAVIX.asc", "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -98,55 +94,49 @@ TEST(Pgp2gpg, CommandLinesGiveGpgArgumentsAndResultFiles) {
 }
 
 TEST(Pgp2gpg, OnlyCompleteStatusLinesDecideTheExitCode) {
-  const char* const dec = " TAVIX.asc";
-  const char* const enc = "-aetw TAVIX alice";
-  const char* const sig = "-ast +clearsig=on TAVIX";
-  const char* const key = "-ka TAVIX.asc";
+  const char *dec = " TAVIX.asc", *enc = "-aetw TAVIX alice", *sig = "-ast +clearsig=on TAVIX", *key = "-ka TAVIX.asc";
   struct Case {
-    const char* what; const char* text; std::string status; unsigned gpgExit; int exitCode;
+    const char *what, *text; std::string status; unsigned gpgExit; int exitCode;
     const char* notes = nullptr;  // '|' between them; null: not checked
     bool eyesOnly = false;
   };
   const Case cases[] = {
-      {"decrypted", dec, S("ENC_TO 1917 1 0|BEGIN_DECRYPTION|PLAINTEXT 74 0 TAVIX|DECRYPTION_OKAY|END_DECRYPTION"), 0,
-       kExitOk, "Decrypted."},
-      {"good clearsigned text", dec, S("PLAINTEXT 74 0 |NEWSIG bob@x|GOODSIG 57F9 Bob Test <bob@x>|VALIDSIG EF4F"), 0,
-       kExitOk, "Good signature from Bob Test <bob@x>."},
-      {"decrypted and signed", dec, S("BEGIN_DECRYPTION|PLAINTEXT 62 0 T|NEWSIG|GOODSIG F496 Alice|DECRYPTION_OKAY"), 0,
-       kExitOk, "Decrypted.|Good signature from Alice."},
+      {"decrypted", dec, S("ENC_TO 1 1 0|BEGIN_DECRYPTION|PLAINTEXT 74 0 T|DECRYPTION_OKAY|END_DECRYPTION"), 0, kExitOk,
+       "Decrypted."},
+      {"good clearsigned text", dec, S("PLAINTEXT 74 0 |NEWSIG b@x|GOODSIG 57F9 Bob <b@x>|VALIDSIG EF"), 0, kExitOk,
+       "Good signature from Bob <b@x>."},
+      {"decrypted and signed", dec, S("BEGIN_DECRYPTION|PLAINTEXT 62 0 T|NEWSIG|GOODSIG F4 Al|DECRYPTION_OKAY"), 0,
+       kExitOk, "Decrypted.|Good signature from Al."},
       {"for the eyes only", dec, S("PLAINTEXT 62 0 _CONSOLE|DECRYPTION_OKAY"), 0, kExitOk, "Decrypted.", true},
-      {"for one of two recipients", dec, S("ENC_TO A 1 0|ENC_TO B 1 0|NO_SECKEY B|BEGIN_DECRYPTION|DECRYPTION_OKAY"), 0,
-       kExitOk},
-      {"lines ended by CR LF", dec, "[GNUPG:] BEGIN_DECRYPTION\r\n[GNUPG:] DECRYPTION_OKAY\r\n", 0, kExitOk},
+      {"for one of two", dec, S("ENC_TO A 1 0|ENC_TO B 1 0|NO_SECKEY B|BEGIN_DECRYPTION|DECRYPTION_OKAY"), 0, kExitOk},
+      {"CR LF", dec, "[GNUPG:] BEGIN_DECRYPTION\r\n[GNUPG:] DECRYPTION_OKAY\r\n", 0, kExitOk},
       {"bad signature", dec, S("NEWSIG|BADSIG 57F9 Bob|FAILURE gpg-exit 33554433"), 1, kExitBadSignature},
       {"good, then a bad one", dec, S("NEWSIG|GOODSIG 1 A|NEWSIG|BADSIG 2 B"), 1, kExitBadSignature},
       {"expired key", dec, S("NEWSIG|EXPKEYSIG 1 A|VALIDSIG 1"), 0, kExitBadSignature},
       {"revoked key", dec, S("NEWSIG|REVKEYSIG 1 A|VALIDSIG 1"), 0, kExitBadSignature},
       {"a signature never judged", dec, S("DECRYPTION_OKAY|NEWSIG"), 0, kExitBadSignature},
-      {"good, then unsigned text gpg refuses", dec,
-       S("PLAINTEXT 74 0 |NEWSIG|GOODSIG 57F9 Bob|ERROR proc_pkt.plaintext 89_BAD_DATA"), 2, kExitBadSignature},
-      {"good signature but gpg failed", dec, S("NEWSIG|GOODSIG 1 A"), 2, kExitBadSignature},
-      {"a last line without its line feed", dec, "[GNUPG:] NEWSIG\n[GNUPG:] GOODSIG 1 Bob", 0, kExitBadSignature},
-      {"verdicts outside status lines", dec,
-       "[GNUPG:] PLAINTEXT 74 0 \ngpg: Good signature from \"Bob\"\nGOODSIG 1 Bob\n x [GNUPG:] GOODSIG 1 Bob\n"
-       "[GNUPG:]GOODSIG 1 Bob\n", 0, kExitNoPgpData},
+      {"good, then text gpg refuses", dec, S("NEWSIG|GOODSIG 5 B|ERROR proc_pkt.plaintext 89_BAD_DATA"), 2,
+       kExitBadSignature},
+      {"good but gpg failed", dec, S("NEWSIG|GOODSIG 1 A"), 2, kExitBadSignature},
+      {"a last line without LF", dec, "[GNUPG:] NEWSIG\n[GNUPG:] GOODSIG 1 Bob", 0, kExitBadSignature},
+      {"verdicts outside status lines", dec, "[GNUPG:] PLAINTEXT 74 0 \ngpg: Good signature from \"Bob\"\n"
+       "GOODSIG 1 Bob\n x [GNUPG:] GOODSIG 1 Bob\n[GNUPG:]GOODSIG 1 Bob\n", 0, kExitNoPgpData},
       {"two texts in one message", dec, S("PLAINTEXT 62 0 a|PLAINTEXT 62 0 b|DECRYPTION_OKAY"), 0, kExitDecryptionFailed},
       {"signer's key missing", dec, S("NEWSIG|ERRSIG 57F9 1 10 01 1796 9 EF4F|NO_PUBKEY 57F9"), 2, kExitKeyMissing},
       {"signature that cannot be checked", dec, S("NEWSIG|ERRSIG 57F9 1 99 01 1796 4 -"), 2, kExitBadSignature},
-      {"no passphrase for the secret key", dec,
-       S("ENC_TO FC0A 1 0|ERROR pkdecrypt_failed 67108949|BEGIN_DECRYPTION|DECRYPTION_FAILED"), 2, kExitDecryptionFailed},
-      {"for nobody in the ring", dec,
-       S("ENC_TO A 1 0|NO_SECKEY A|ENC_TO B 1 0|NO_SECKEY B|BEGIN_DECRYPTION|DECRYPTION_FAILED"), 2, kExitKeyMissing},
+      {"no passphrase", dec, S("ENC_TO F 1 0|ERROR pkdecrypt_failed 67108949|BEGIN_DECRYPTION|DECRYPTION_FAILED"), 2,
+       kExitDecryptionFailed},
+      {"for nobody here", dec, S("ENC_TO A 1 0|NO_SECKEY A|ENC_TO B 1 0|NO_SECKEY B|DECRYPTION_FAILED"), 2,
+       kExitKeyMissing},
       {"failed despite an okay", dec, S("DECRYPTION_OKAY|DECRYPTION_FAILED"), 2, kExitDecryptionFailed},
       {"decryption never okay", dec, S("BEGIN_DECRYPTION|PLAINTEXT 62 0 "), 0, kExitDecryptionFailed},
       {"no OpenPGP data", dec, S("NODATA 1|NODATA 2|FAILURE decrypt 42"), 2, kExitNoPgpData},
       {"neither encrypted nor signed", dec, S("PLAINTEXT 62 0 "), 0, kExitNoPgpData},
       {"encrypted", enc, S("BEGIN_ENCRYPTION 2 9|END_ENCRYPTION"), 0, kExitOk, "Encrypted."},
       {"unknown recipient", enc, S("INV_RECP 1 nobody|FAILURE encrypt 9"), 2, kExitKeyMissing},
-      {"recipient key not valid", enc, S("INV_RECP 10 dave"), 2, kExitKeyMissing},
       {"encryption never ended", enc, S("BEGIN_ENCRYPTION 2 9"), 0, kExitGpgFailed},
       {"encrypted but gpg failed", enc, S("END_ENCRYPTION"), 2, kExitGpgFailed},
-      {"encrypted, signature missing", "-aestw TAVIX bob", S("END_ENCRYPTION"), 0, kExitSigningFailed},
+      {"signature missing", "-aestw TAVIX bob", S("END_ENCRYPTION"), 0, kExitSigningFailed},
       {"clearsigned", sig, S("BEGIN_SIGNING H10|SIG_CREATED C 1 10 01 1 EF"), 0, kExitOk, "Signed."},
       {"a made-up SIG_CREATED", sig, "SIG_CREATED C 1 10 01 1 EF\n", 0, kExitSigningFailed},
       {"no passphrase for signing", sig, S("BEGIN_SIGNING H10|FAILURE sign 67108949"), 2, kExitSigningFailed},
@@ -154,7 +144,6 @@ TEST(Pgp2gpg, OnlyCompleteStatusLinesDecideTheExitCode) {
       {"key added", key, S("IMPORT_OK 1 EF4F|IMPORT_RES 1 0 1"), 0, kExitOk, "1 key(s) in the key ring."},
       {"key already there", key, S("IMPORT_OK 0 EF4F"), 0, kExitOk},
       {"no key in the file", key, S("NODATA 1|IMPORT_RES 0 0 0"), 2, kExitNoPgpData},
-      {"key refused", key, S("IMPORT_PROBLEM 1 EF4F"), 2, kExitKeyImportFailed},
       {"one of two keys refused", key, S("IMPORT_OK 1 A|IMPORT_PROBLEM 1 B"), 2, kExitKeyImportFailed},
   };
   for (const Case& c : cases) {
@@ -162,9 +151,7 @@ TEST(Pgp2gpg, OnlyCompleteStatusLinesDecideTheExitCode) {
     const Verdict verdict = JudgeGpgRun(RequestFor(c.text), ParseStatusLines(c.status), c.gpgExit);
     EXPECT_EQ(verdict.exitCode, c.exitCode) << verdict.message;
     EXPECT_EQ(verdict.message.empty(), c.exitCode == kExitOk) << verdict.message;
-    if (c.notes) {
-      EXPECT_EQ(Joined(verdict.notes), c.notes);
-    }
+    EXPECT_EQ(c.notes ? Joined(verdict.notes) : "", c.notes ? c.notes : "");
     EXPECT_EQ(verdict.eyesOnlyText, c.eyesOnly);
   }
 }
@@ -172,11 +159,9 @@ TEST(Pgp2gpg, OnlyCompleteStatusLinesDecideTheExitCode) {
 TEST(Pgp2gpg, WindowsCommandLineSplitsBackIntoItsArguments) {
   struct Case { const char* argument; const char* quoted; };
   const Case cases[] = {
-      {"TAVIX", "TAVIX"}, {"", "\"\""}, {"Bob Test", "\"Bob Test\""},
-      {"C:\\TEMP\\TAVIX.asc", "C:\\TEMP\\TAVIX.asc"},  // backslashes alone stay single
-      {"C:\\My Temp\\", "\"C:\\My Temp\\\\\""},        // doubled before the closing quote
-      {"say \"hi\"", "\"say \\\"hi\\\"\""},         {"a\\\"b", "\"a\\\\\\\"b\""},
-      {"a\\\\b c", "\"a\\\\b c\""},                   {"tab\there", "\"tab\there\""},
+      {"TAVIX", "TAVIX"}, {"", "\"\""}, {"Bob Test", "\"Bob Test\""}, {"tab\there", "\"tab\there\""},
+      {"C:\\TEMP\\TAVIX.asc", "C:\\TEMP\\TAVIX.asc"}, {"C:\\My Temp\\", "\"C:\\My Temp\\\\\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""}, {"a\\\"b", "\"a\\\\\\\"b\""}, {"a\\\\b c", "\"a\\\\b c\""},
       {"line\nfeed", "\"line\nfeed\""},
   };
   std::vector<std::string> arguments;
@@ -211,37 +196,32 @@ struct Host {
   FileTest Files() const { return [this](const std::string& path) { return files.count(path) > 0; }; }
 };
 
-const HostConventions kLinux = {':', "/", "gpg", ""};
-const HostConventions kWindows = {';', "\\/", "gpg.exe", "C:\\Tavix"};
-
 }  // namespace
 
-TEST(Pgp2gpg, GpgIsFoundByVariableBesideTheBridgeOrOnThePath) {
-  struct Case { const char* what; const HostConventions& conventions; Host host; const char* program; const char* tried; };
+TEST(Pgp2gpg, GpgAndItsHomeComeFromTheEnvironment) {
+  const HostConventions posix = {':', "/", "gpg", ""}, windows = {';', "\\/", "gpg.exe", "C:\\Tavix"};
+  struct Case { const char* what; const HostConventions& conventions; Host host; const char *program, *tried, *home; };
   const Case cases[] = {
-      {"TAVIX_GPG with a folder", kLinux,
-       {{{"TAVIX_GPG", "/opt/gnupg/bin/gpg"}, {"PATH", "/usr/bin"}}, {"/opt/gnupg/bin/gpg", "/usr/bin/gpg"}},
-       "/opt/gnupg/bin/gpg", "/opt/gnupg/bin/gpg"},
-      {"TAVIX_GPG names a missing file", kLinux, {{{"TAVIX_GPG", "/nowhere/gpg"}, {"PATH", "/usr/bin"}}, {"/usr/bin/gpg"}},
-       nullptr, "/nowhere/gpg"},
-      {"a bare TAVIX_GPG is looked for on PATH", kLinux,
-       {{{"TAVIX_GPG", "gpg2"}, {"PATH", "/usr/bin:/bin"}}, {"/bin/gpg2", "/usr/bin/gpg"}}, "/bin/gpg2",
-       "/usr/bin/gpg2, /bin/gpg2"},
-      {"an empty TAVIX_GPG counts as unset", kLinux, {{{"TAVIX_GPG", ""}, {"PATH", "/usr/bin"}}, {"/usr/bin/gpg"}},
-       "/usr/bin/gpg", "/usr/bin/gpg"},
-      {"empty PATH entries are not the current folder", kLinux,
-       {{{"PATH", "::/usr/local/bin/:"}}, {"gpg", "/gpg", "/usr/local/bin/gpg"}}, "/usr/local/bin/gpg",
-       "/usr/local/bin/gpg"},
-      {"nothing found", kLinux, {{{"PATH", "/a:/b"}}, {}}, nullptr, "/a/gpg, /b/gpg"},
-      {"no PATH", kLinux, {}, nullptr, "gpg (PATH is empty)"},
-      {"beside the bridge first", kWindows,
-       {{{"PATH", "C:\\GnuPG\\bin"}}, {"C:\\Tavix\\gpg.exe", "C:\\GnuPG\\bin\\gpg.exe"}}, "C:\\Tavix\\gpg.exe",
-       "C:\\Tavix\\gpg.exe"},
-      {"then on PATH", kWindows, {{{"PATH", "C:\\Windows;C:\\GnuPG\\bin\\"}}, {"C:\\GnuPG\\bin\\gpg.exe"}},
-       "C:\\GnuPG\\bin\\gpg.exe", "C:\\Tavix\\gpg.exe, C:\\Windows\\gpg.exe, C:\\GnuPG\\bin\\gpg.exe"},
-      {"TAVIX_GPG with a drive", kWindows,
-       {{{"TAVIX_GPG", "D:\\gpg\\gpg.exe"}}, {"D:\\gpg\\gpg.exe", "C:\\Tavix\\gpg.exe"}}, "D:\\gpg\\gpg.exe",
-       "D:\\gpg\\gpg.exe"},
+      {"TAVIX_GPG with a folder", posix, {{{"TAVIX_GPG", "/opt/gpg"}, {"PATH", "/usr/bin"}}, {"/opt/gpg", "/usr/bin/gpg"}},
+       "/opt/gpg", "/opt/gpg", ""},
+      {"TAVIX_GPG names a missing file", posix, {{{"TAVIX_GPG", "/no/gpg"}, {"PATH", "/usr/bin"}}, {"/usr/bin/gpg"}},
+       nullptr, "/no/gpg", ""},
+      {"a bare TAVIX_GPG is looked for on PATH", posix, {{{"TAVIX_GPG", "gpg2"}, {"PATH", "/usr/bin:/bin"}},
+       {"/bin/gpg2", "/usr/bin/gpg"}}, "/bin/gpg2", "/usr/bin/gpg2, /bin/gpg2", ""},
+      {"empty TAVIX_GPG and GNUPGHOME count as unset", posix, {{{"TAVIX_GPG", ""}, {"GNUPGHOME", ""},
+       {"PATH", "/usr/bin"}, {"PGPPATH", "/p"}}, {"/usr/bin/gpg", "/p/pubring.gpg"}}, "/usr/bin/gpg", "/usr/bin/gpg", "/p"},
+      {"empty PATH entries are not the current folder", posix, {{{"PATH", "::/usr/local/bin/:"},
+       {"PGPPATH", "/u/.gnupg/"}}, {"gpg", "/gpg", "/usr/local/bin/gpg", "/u/.gnupg/trustdb.gpg"}},
+       "/usr/local/bin/gpg", "/usr/local/bin/gpg", "/u/.gnupg"},
+      {"GNUPGHOME is gpg's own choice", posix, {{{"PATH", "/a:/b"}, {"GNUPGHOME", "/g"}, {"PGPPATH", "/p/"}},
+       {"/p/pubring.kbx"}}, nullptr, "/a/gpg, /b/gpg", ""},
+      {"no PATH", posix, {}, nullptr, "gpg (PATH is empty)", ""},
+      {"beside the bridge first; a PGP 2 folder", windows, {{{"PATH", "C:\\GnuPG\\bin"}, {"PGPPATH", "C:\\PGP\\"}},
+       {"C:\\Tavix\\gpg.exe", "C:\\GnuPG\\bin\\gpg.exe", "C:\\PGP\\pubring.pgp"}}, "C:\\Tavix\\gpg.exe",
+       "C:\\Tavix\\gpg.exe", ""},
+      {"then on PATH; a GnuPG home", windows, {{{"PATH", "C:\\W;C:\\GnuPG\\"}, {"PGPPATH", "C:\\GnuPG\\"}},
+       {"C:\\GnuPG\\gpg.exe", "C:\\GnuPG\\pubring.kbx"}}, "C:\\GnuPG\\gpg.exe",
+       "C:\\Tavix\\gpg.exe, C:\\W\\gpg.exe, C:\\GnuPG\\gpg.exe", "C:\\GnuPG"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -249,22 +229,6 @@ TEST(Pgp2gpg, GpgIsFoundByVariableBesideTheBridgeOrOnThePath) {
     EXPECT_EQ(FindGpgProgram(c.host.Environment(), c.host.Files(), c.conventions, program, tried), c.program != nullptr);
     EXPECT_EQ(program, c.program ? c.program : "");
     EXPECT_EQ(tried, c.tried);
-  }
-}
-
-TEST(Pgp2gpg, HomeIsPgpPathOnlyWhenItHoldsOneAndGnupgHomeIsUnset) {
-  struct Case { const char* what; const HostConventions& conventions; Host host; const char* home; };
-  const Case cases[] = {
-      {"GNUPGHOME is gpg's own choice", kLinux, {{{"GNUPGHOME", "/g"}, {"PGPPATH", "/p/"}}, {"/p/pubring.kbx"}}, ""},
-      {"a GnuPG home in PGPPATH", kLinux, {{{"PGPPATH", "/home/u/.gnupg/"}}, {"/home/u/.gnupg/trustdb.gpg"}},
-       "/home/u/.gnupg"},
-      {"an empty GNUPGHOME counts as unset", kLinux, {{{"GNUPGHOME", ""}, {"PGPPATH", "/p"}}, {"/p/pubring.gpg"}}, "/p"},
-      {"a PGP 2 folder", kWindows, {{{"PGPPATH", "C:\\PGP\\"}}, {"C:\\PGP\\pubring.pgp", "C:\\PGP\\config.txt"}}, ""},
-      {"a Windows GnuPG home", kWindows, {{{"PGPPATH", "C:\\GnuPG\\"}}, {"C:\\GnuPG\\pubring.kbx"}}, "C:\\GnuPG"},
-      {"neither", kLinux, {}, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
     EXPECT_EQ(ChooseGnupgHome(c.host.Environment(), c.host.Files(), c.conventions), c.home);
   }
 }
@@ -279,10 +243,8 @@ TEST(Pgp2gpg, TimeoutIsWholeSecondsWithinBounds) {
     if (c.value) host.variables["TAVIX_GPG_TIMEOUT"] = c.value;
     unsigned seconds = 12345;
     std::string error;
-    EXPECT_EQ(ReadGpgTimeout(host.Environment(), seconds, error), c.seconds != 0);
-    if (c.seconds) {
-      EXPECT_EQ(seconds, c.seconds);
-    }
+    const bool read = ReadGpgTimeout(host.Environment(), seconds, error);
+    EXPECT_EQ(read ? seconds : 0u, c.seconds);
     EXPECT_EQ(error.empty(), c.seconds != 0);
   }
 }
