@@ -74,7 +74,7 @@ void CompareWithGpg(benchmark::State& state, const std::vector<std::string>& com
   }
   bridge.program = PGP2GPG_PROGRAM;
   bridge.arguments = commandLine;
-  pgp2gpg_testing::ScopedVariable gnupgHome("GNUPGHOME", home->Path().c_str());
+  setenv("GNUPGHOME", home->Path().c_str(), 1);
   std::vector<double> wall[2];  // direct, bridge
   double cpu[2] = {0, 0};
   int round = 0;

@@ -20,32 +20,11 @@ const unsigned kGpgRunLimitMs = 60000;
 inline std::string InstalledGpg() {
   std::string program, tried;
   auto path = [](const char* name, std::string& value) {
-    const char* text = std::string(name) == "PATH" ? getenv(name) : nullptr;
-    value = text ? text : "";
-    return text != nullptr;
+    value = std::string(name) == "PATH" && getenv(name) ? getenv(name) : "";
+    return !value.empty();
   };
   return pgp2gpg::FindGpgProgram(path, pgp2gpg::IsRegularFile, {':', "/", "gpg", ""}, program, tried) ? program : "";
 }
-
-// Sets (or, with nullptr, unsets) a variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name), old_(getenv(name) ? getenv(name) : ""),
-                                                        wasSet_(getenv(name) != nullptr) {
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (wasSet_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  std::string name_, old_;
-  bool wasSet_;
-};
 
 class ScratchGpgHome {
  public:
@@ -62,13 +41,11 @@ class ScratchGpgHome {
     pgp2gpg::ProcessRequest kill;
     kill.program = (std::filesystem::path(gpg_).parent_path() / "gpgconf").string();
     kill.arguments = {"--homedir", path_, "--kill", "gpg-agent"};
-    kill.timeoutMs = kGpgRunLimitMs;
     if (pgp2gpg::IsRegularFile(kill.program)) pgp2gpg::RunProcess(kill);
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
   ScratchGpgHome(const ScratchGpgHome&) = delete;
-  ScratchGpgHome& operator=(const ScratchGpgHome&) = delete;
 
   bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
@@ -84,8 +61,8 @@ class ScratchGpgHome {
     return RunProcess(run);
   }
   bool Succeeds(const std::vector<std::string>& arguments) const {
-    const pgp2gpg::ProcessOutcome outcome = Gpg(arguments);
-    return outcome.started && !outcome.timedOut && outcome.exitCode == 0;
+    const pgp2gpg::ProcessOutcome run = Gpg(arguments);
+    return run.started && !run.timedOut && run.exitCode == 0;
   }
   // An ed25519 signing key with a cv25519 encryption subkey; an empty passphrase leaves
   // it unprotected.
