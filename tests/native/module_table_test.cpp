@@ -157,20 +157,16 @@ TEST(ModuleTable, DamagedTableEndsAtTheFirstUnsoundRecord) {
 
 TEST(ModuleTable, StoredChecksumIsASigned32BitNumberOrNothing) {
   struct Case { const char* text; bool read; uint32_t value; };
-  const Case cases[] = {
-      {"123", true, 123},          {" \t-1 ", true, 0xFFFFFFFFu}, {"+2147483647", true, 0x7FFFFFFFu},
-      {"-2147483648", true, 0x80000000u}, {"2147483648", false, 0}, {"-2147483649", false, 0},
-      {"", false, 0},              {"  ", false, 0},              {"-", false, 0},
-      {"12x", false, 0},           {"1 2", false, 0},             {"99999999999999999999", false, 0},
-  };
+  const Case cases[] = {{"123", true, 123}, {" \t-1 ", true, 0xFFFFFFFFu}, {"+2147483647", true, 0x7FFFFFFFu},
+                        {"-2147483648", true, 0x80000000u}, {"2147483648", false, 0}, {"-2147483649", false, 0},
+                        {"", false, 0}, {"  ", false, 0}, {"-", false, 0}, {"12x", false, 0}, {"1 2", false, 0},
+                        {"99999999999999999999", false, 0}, {nullptr, false, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.text ? c.text : "(null)");
     uint32_t value = 7;
     EXPECT_EQ(ParseStoredChecksum(c.text, &value), c.read);
     EXPECT_EQ(value, c.read ? c.value : 7u);
   }
-  uint32_t value = 7;
-  EXPECT_FALSE(ParseStoredChecksum(nullptr, &value));
 }
 
 namespace {
@@ -200,9 +196,7 @@ TEST(ModuleTable, GeneratorRefusesBadSourceNamingTheLine) {
       {"unknown field", SourceRow("A", "Colour = 1\n"), ":23: unknown field 'Colour'"},
       {"missing field", SourceRow("A", "", "BodyPaneId"), ":1: row lacks the field 'BodyPaneId'"},
       {"field twice", SourceRow("A", "ViewId = 8\n"), ":23: field 'ViewId' given twice"},
-      {"text over 255", SourceRow(std::string(256, 'x')), ":10: ProductName: text of 256 characters"},
       {"rows out of order", SourceRow("B") + SourceRow("a"), ":23: row is not in the selection list's order"},
-      {"equal rows", SourceRow("A") + SourceRow("a"), ":23: row is not in the selection list's order"},
       {"index outside the keys", SourceRow("A", "MenuKeyIndex = 0 1 2 3 5\n", "MenuKeyIndex"),
        ":22: MenuKeyIndex 5 names no menu key (the row has 5)"},
       {"number over 16 bits", SourceRow("A", "ViewId = 0x10000\n", "ViewId"), ":22: ViewId: 0x10000"},
