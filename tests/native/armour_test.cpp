@@ -195,6 +195,7 @@ TEST(Armour, FindKeyBlockPreviewsFromTheHeader) {
       {"a key in the output", output, 256, true, key.substr(0, 255)},
       {"small preview", output, 8, true, "-----BE"},
       {"key at the very end", shortKey, 256, true, kKey},
+      {"key at the last place, after a dash", std::string("-") + kKey, 256, true, kKey},
       {"encrypted", Fixture("encrypted.asc"), 256, false, ""},
       {"signature", Fixture("signature.asc"), 256, false, ""},
       {"lower case", Fixture("lowercase-header.txt"), 256, false, ""},

@@ -136,6 +136,7 @@ TEST(ModuleTable, DamagedTableEndsAtTheFirstUnsoundRecord) {
       {"counted string past its section", changed(section3 + 6 + 1 + shipped[section3 + 6], 200, false), 0, 0},
       {"menu key index outside the keys", changed(row2 + 8 + 2 * 13 + 8, 13), 1, row2},
       {"menu key count past the section", changed(row4 + 6, 0x7FFF), 3, row4},
+      {"a section's length word missing", {4, 0, 0x01, 0xC1, 0, 0, 0, 0, 0, 0}, 0, 0},
       {"empty sections are sound", {5, 0, 0x01, 0xC1, 0, 0, 0, 0, 0, 0, 0, 0}, 1, 10},
   };
   for (const Case& c : cases) {
@@ -145,7 +146,7 @@ TEST(ModuleTable, DamagedTableEndsAtTheFirstUnsoundRecord) {
     EXPECT_EQ(records, c.records);
     EXPECT_EQ(ModuleTableExtent(c.table.data(), c.table.size()), c.extent);
   }
-  const Bytes& empty = cases[13].table;  // nothing to list or match, fields 0, texts empty
+  const Bytes& empty = cases[14].table;  // nothing to list or match, fields 0, texts empty
   TModuleRecord record;
   TTableText strings[kMatchKeyCount];
   ASSERT_TRUE(ReadModuleRecord(empty.data(), empty.size(), 0, &record));

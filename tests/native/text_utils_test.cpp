@@ -70,6 +70,7 @@ TEST(TextUtils, BoundedCopiesCutToTheirDestination) {
   struct Case { const char* name; Copy run; const char* source; size_t size; const char* expected; };
   const Case cases[] = {
       {"cut to size - 1", copy, "abcdef", 4, "abc"}, {"fits", copy, "ab", 4, "ab"}, {"exactly fits", copy, "abc", 4, "abc"},
+      {"one too long", copy, "abcd", 4, "abc"},
       {"null source", copy, nullptr, 4, ""}, {"last path part", name, "C:\\Eudora\\EUDORA.EXE", 16, "EUDORA.EXE"},
       {"no folder", name, "plain.exe", 16, "plain.exe"}, {"folder only", name, "C:\\dir\\", 16, ""},
       {"long name cut", name, "C:\\LONGNAME.EXE", 6, "LONGN"},
