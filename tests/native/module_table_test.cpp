@@ -2,6 +2,8 @@
 // tables, the stored checksum, and the generator refusing bad source.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -202,7 +204,9 @@ TEST(ModuleTable, GeneratorRefusesBadSourceNamingTheLine) {
        ":22: MenuKeyIndex 5 names no menu key (the row has 5)"},
       {"number over 16 bits", SourceRow("A", "ViewId = 0x10000\n", "ViewId"), ":22: ViewId: 0x10000"},
   };
-  const std::string input = testing::TempDir() + "module_source.txt", output = testing::TempDir() + "module_table.bin";
+  // Named for this process: another test run may be using the temporary folder at once.
+  const std::string stem = testing::TempDir() + "module_table_" + std::to_string(getpid());
+  const std::string input = stem + ".txt", output = stem + ".bin";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::ofstream(input) << c.source;
@@ -216,4 +220,6 @@ TEST(ModuleTable, GeneratorRefusesBadSourceNamingTheLine) {
     EXPECT_EQ(std::ifstream(output).good(), c.message.empty()) << "the table is written only when accepted";
     EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
   }
+  std::remove(input.c_str());
+  std::remove(output.c_str());
 }
