@@ -17,8 +17,7 @@ void RequireInside(const TModuleRecord& record, const uint8_t* start) {
   const uint8_t* end = start + record.recordBytes;
   std::vector<TTableText> texts(record.mainStrings, record.mainStrings + kMainStringCount);
   texts.insert(texts.end(), record.headerFieldClasses, record.headerFieldClasses + kHeaderFieldCount);
-  for (TTableText text : {record.headerDialogClass, record.bodyClass, record.viewClass,
-                          record.viewParentPrefix})
+  for (TTableText text : {record.headerDialogClass, record.bodyClass, record.viewClass, record.viewParentPrefix})
     texts.push_back(text);
   for (TTableText text : texts) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text.text);

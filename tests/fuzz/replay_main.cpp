@@ -1,5 +1,5 @@
 // Runs a fuzz target over saved inputs (files, or every file of a directory) without
-// libFuzzer, so that the corpus is replayed by the ordinary test run.
+// libFuzzer, so that the ordinary test run replays the corpus.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -9,38 +9,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-int Replay(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
-    return 1;
-  }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-  return 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  int failures = 0;
-  size_t inputs = 0;
+  std::vector<std::filesystem::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    const std::filesystem::path path(argv[i]);
-    if (std::filesystem::is_directory(path)) {
-      for (const auto& entry : std::filesystem::directory_iterator(path)) {
-        if (entry.is_regular_file()) {
-          failures += Replay(entry.path());
-          ++inputs;
-        }
-      }
-    } else {
-      failures += Replay(path);
-      ++inputs;
-    }
+    if (!std::filesystem::is_directory(argv[i])) inputs.emplace_back(argv[i]);
+    else for (const auto& entry : std::filesystem::directory_iterator(argv[i])) inputs.push_back(entry.path());
   }
-  std::printf("replayed %zu inputs\n", inputs);
-  return failures == 0 && inputs > 0 ? 0 : 1;
+  for (const auto& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    if (!in) return std::fprintf(stderr, "cannot read %s\n", input.string().c_str()), 1;
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+  }
+  std::printf("replayed %zu inputs\n", inputs.size());
+  return inputs.empty() ? 1 : 0;
 }

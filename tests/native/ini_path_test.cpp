@@ -1,3 +1,4 @@
+// Where the plug-in's files live, and the settings listing of the Caps Lock diagnostic.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,121 +9,79 @@
 #include "core/ini_path.h"
 #include "core/settings_listing.h"
 
-namespace {
-
-// A file system that holds exactly the listed directories.
-DirectoryExists Directories(std::set<std::string> existing) {
-  return [existing](const char* path) { return existing.count(path) != 0; };
-}
-
-std::string IniPathFor(const char* configDir, std::set<std::string> existing) {
-  char path[260];
-  std::memset(path, 'x', sizeof path);
-  EXPECT_TRUE(DeriveIniPath(configDir, Directories(existing), path, sizeof path));
-  return path;
-}
-
-}  // namespace
-
-TEST(IniPath, MissingPluginsFolderMeansItsParent) {
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\PLUGINS", {}), "C:\\MAIL\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\PLUGINS", {"C:\\MAIL\\TAVIX"}), "C:\\MAIL\\TAVIX\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\Mail\\plugins", {}), "C:\\Mail\\TAVIX.INI");
-}
-
-TEST(IniPath, ExistingPluginsFolderIsKept) {
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\PLUGINS", {"C:\\MAIL\\PLUGINS"}), "C:\\MAIL\\PLUGINS\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\PLUGINS", {"C:\\MAIL\\PLUGINS", "C:\\MAIL\\PLUGINS\\TAVIX"}),
-            "C:\\MAIL\\PLUGINS\\TAVIX\\TAVIX.INI");
-}
-
-TEST(IniPath, OnlyALongerPathEndingInBackslashPluginsIsCut) {
-  // "\Plugins" alone is 8 characters: not longer than 8, so kept.
-  EXPECT_EQ(IniPathFor("\\Plugins", {}), "\\Plugins\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\MYPLUGINS", {}), "C:\\MYPLUGINS\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\", {}), "C:\\MAIL\\TAVIX.INI");
-  EXPECT_EQ(IniPathFor("C:\\MAIL\\", {"C:\\MAIL\\TAVIX"}), "C:\\MAIL\\TAVIX\\TAVIX.INI");
-}
-
-TEST(IniPath, TooLongResultIsRefusedNotCut) {
-  std::string dir = "C:\\" + std::string(245, 'd');  // 248 + "\TAVIX.INI" = 258
-  char path[260] = "stale";
-  EXPECT_TRUE(DeriveIniPath(dir.c_str(), Directories({}), path, sizeof path));
-  EXPECT_EQ(std::string(path), dir + "\\TAVIX.INI");
-
-  // With the sub-folder the same directory gives 264 characters.
-  EXPECT_FALSE(DeriveIniPath(dir.c_str(), Directories({dir + "\\TAVIX"}), path, sizeof path));
-  EXPECT_STREQ(path, "");
-  std::string longer = "C:\\" + std::string(247, 'd');  // 260 characters with the INI name
-  std::strcpy(path, "stale");
-  EXPECT_FALSE(DeriveIniPath(longer.c_str(), Directories({}), path, sizeof path));
-  EXPECT_STREQ(path, "");
-}
-
-TEST(PluginFolder, ModuleFolderOrItsTavixSubFolder) {
-  char folder[260];
-  ASSERT_TRUE(DerivePluginFolder("C:\\EUDORA\\PLUGINS\\Tavix32.dll", Directories({}), folder,
-                                 sizeof folder));
-  EXPECT_STREQ(folder, "C:\\EUDORA\\PLUGINS\\");
-  ASSERT_TRUE(DerivePluginFolder("C:\\EUDORA\\PLUGINS\\Tavix32.dll",
-                                 Directories({"C:\\EUDORA\\PLUGINS\\TAVIX"}), folder,
-                                 sizeof folder));
-  EXPECT_STREQ(folder, "C:\\EUDORA\\PLUGINS\\TAVIX\\");
-  std::string deep = "C:\\" + std::string(250, 'p') + "\\T.dll";
-  EXPECT_FALSE(DerivePluginFolder(deep.c_str(), Directories({"C:\\" + std::string(250, 'p') + "\\TAVIX"}),
-                                  folder, sizeof folder));
-  EXPECT_STREQ(folder, "");
-}
-
-namespace {
-
-const TListedInteger kIntegers[] = {{"ChgToTempDir", 0}, {"UseToolBar", 1}, {"KeepOpen", -1}};
-
-std::vector<std::string> Lines(const char* text) {
-  std::vector<std::string> lines;
-  std::string current;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\n') {
-      lines.push_back(current);
-      current.clear();
-    } else {
-      current += *p;
-    }
+TEST(IniPath, PluginsFolderTavixSubFolderAndLengthLimit) {
+  const std::string d245 = "C:\\" + std::string(245, 'd'), d247 = "C:\\" + std::string(247, 'd');
+  struct Case { const char* name; std::string configDir; std::set<std::string> directories; const char* path; };
+  const Case cases[] = {
+      {"missing Plugins folder means its parent", "C:\\MAIL\\PLUGINS", {}, "C:\\MAIL\\TAVIX.INI"},
+      {"... with its TAVIX folder", "C:\\MAIL\\PLUGINS", {"C:\\MAIL\\TAVIX"}, "C:\\MAIL\\TAVIX\\TAVIX.INI"},
+      {"in any letter case", "C:\\Mail\\plugins", {}, "C:\\Mail\\TAVIX.INI"},
+      {"an existing Plugins folder is kept", "C:\\MAIL\\PLUGINS", {"C:\\MAIL\\PLUGINS"}, "C:\\MAIL\\PLUGINS\\TAVIX.INI"},
+      {"... with its TAVIX folder", "C:\\MAIL\\PLUGINS", {"C:\\MAIL\\PLUGINS", "C:\\MAIL\\PLUGINS\\TAVIX"},
+       "C:\\MAIL\\PLUGINS\\TAVIX\\TAVIX.INI"},
+      {"\\Plugins alone is not longer than 8", "\\Plugins", {}, "\\Plugins\\TAVIX.INI"},
+      {"no backslash before Plugins", "C:\\MYPLUGINS", {}, "C:\\MYPLUGINS\\TAVIX.INI"},
+      {"trailing backslash", "C:\\MAIL\\", {}, "C:\\MAIL\\TAVIX.INI"},
+      {"trailing backslash, TAVIX folder", "C:\\MAIL\\", {"C:\\MAIL\\TAVIX"}, "C:\\MAIL\\TAVIX\\TAVIX.INI"},
+      {"259 characters fit", d245, {}, "259"},
+      {"265 do not", d245, {d245 + "\\TAVIX"}, nullptr},
+      {"260 do not", d247, {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::set<std::string>& existing = c.directories;
+    char path[260] = "stale";
+    EXPECT_EQ(DeriveIniPath(c.configDir.c_str(), [&](const char* p) { return existing.count(p) > 0; },
+                            path, sizeof path), c.path != nullptr);
+    EXPECT_EQ(std::string(path), !c.path ? "" : std::string(c.path) == "259" ? d245 + "\\TAVIX.INI" : c.path);
   }
-  lines.push_back(current);
-  return lines;
 }
 
-}  // namespace
-
-TEST(SettingsListing, IntegersUnsignedThenTheTextsThatAreSet) {
-  const TListedText texts[] = {{"ProgPGP", "C:\\PGP\\PGP.EXE"}, {"EncryptFor", nullptr},
-                               {"PGPtempdir", "C:\\TEMP"}};
-  char buffer[256] = "TAVIX.INI";
-  AppendSettingsListing(buffer, sizeof buffer, kIntegers, 3, texts, 3);
-  EXPECT_EQ(Lines(buffer),
-            (std::vector<std::string>{"TAVIX.INI", "---", "ChgToTempDir = 0", "UseToolBar = 1",
-                                      "KeepOpen = 4294967295", "ProgPGP = C:\\PGP\\PGP.EXE",
-                                      "PGPtempdir = C:\\TEMP"}));
+TEST(IniPath, PluginFolderIsTheModuleFolderOrItsTavixSubFolder) {
+  const std::string deep = "C:\\" + std::string(250, 'p');
+  struct Case { std::string module; std::set<std::string> directories; const char* folder; };
+  const Case cases[] = {
+      {"C:\\EUDORA\\PLUGINS\\Tavix32.dll", {}, "C:\\EUDORA\\PLUGINS\\"},
+      {"C:\\EUDORA\\PLUGINS\\Tavix32.dll", {"C:\\EUDORA\\PLUGINS\\TAVIX"}, "C:\\EUDORA\\PLUGINS\\TAVIX\\"},
+      {deep + "\\T.dll", {deep + "\\TAVIX"}, nullptr},  // 260 characters: refused, not cut
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.module);
+    const std::set<std::string>& existing = c.directories;
+    char folder[260] = "stale";
+    EXPECT_EQ(DerivePluginFolder(c.module.c_str(), [&](const char* p) { return existing.count(p) > 0; },
+                                 folder, sizeof folder), c.folder != nullptr);
+    EXPECT_STREQ(folder, c.folder ? c.folder : "");
+  }
 }
 
-TEST(SettingsListing, IntegerThatDoesNotFitIsSkippedTextThatDoesNotFitStops) {
-  // "X" + "\n---" + "\nChgToTempDir = 0" = 22 characters; a 32-byte buffer has room
-  // for 9 more with the NUL: "\nUseToolBar = 1" (15) is skipped, "\nA = 7" (6) is not.
-  const TListedInteger integers[] = {{"ChgToTempDir", 0}, {"UseToolBar", 1}, {"A", 7}};
-  const TListedText texts[] = {{"P", "1234567"}, {"Q", "x"}};
-  char buffer[32] = "X";
-  AppendSettingsListing(buffer, sizeof buffer, integers, 3, texts, 2);
-  // After "\nA = 7" (28 characters) the text "\nP = 1234567" does not fit: "\n>>" does
-  // (31 characters) and the listing stops before Q.
-  EXPECT_EQ(Lines(buffer), (std::vector<std::string>{"X", "---", "ChgToTempDir = 0", "A = 7", ">>"}));
-}
-
-TEST(SettingsListing, NothingIsWrittenPastTheBuffer) {
-  const TListedText texts[] = {{"EncryptFor", "someone"}};
-  char buffer[12] = "0123456789";
-  buffer[11] = '!';  // outside the text, inside the buffer: must survive as the NUL spot
-  AppendSettingsListing(buffer, 11, kIntegers, 3, texts, 1);
-  EXPECT_STREQ(buffer, "0123456789");
-  EXPECT_EQ(buffer[11], '!');
+TEST(SettingsListing, IntegersUnsignedTextsThatAreSetAndWhatFits) {
+  const TListedInteger integers[] = {{"ChgToTempDir", 0}, {"UseToolBar", 1}, {"KeepOpen", -1}};
+  const TListedInteger small[] = {{"ChgToTempDir", 0}, {"UseToolBar", 1}, {"A", 7}};
+  const TListedText texts[] = {{"ProgPGP", "C:\\PGP\\PGP.EXE"}, {"EncryptFor", nullptr}, {"PGPtempdir", "C:\\TEMP"}};
+  const TListedText tight[] = {{"P", "1234567"}, {"Q", "x"}};
+  const std::string value600(600, 'v');
+  const TListedText overlong[] = {{"Long", value600.c_str()}, {"Q", "x"}};
+  struct Case {
+    const char* name; const char* start; size_t capacity;
+    const TListedInteger* integers; const TListedText* texts; size_t textCount; const char* listing;
+  };
+  const Case cases[] = {
+      {"all fit", "TAVIX.INI", 256, integers, texts, 3,
+       "TAVIX.INI\n---\nChgToTempDir = 0\nUseToolBar = 1\nKeepOpen = 4294967295\n"
+       "ProgPGP = C:\\PGP\\PGP.EXE\nPGPtempdir = C:\\TEMP"},
+      // 22 characters, then UseToolBar (15) is skipped, A (6) is not; P does not fit and
+      // ">>" (31 characters) ends the listing before Q.
+      {"a tight buffer", "X", 32, small, tight, 2, "X\n---\nChgToTempDir = 0\nA = 7\n>>"},
+      {"nothing fits", "0123456789", 11, integers, texts, 1, "0123456789"},
+      {"a line longer than any buffer ends the listing", "X", 1024, integers, overlong, 2,
+       "X\n---\nChgToTempDir = 0\nUseToolBar = 1\nKeepOpen = 4294967295\n>>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<char> buffer(c.capacity, 'x');
+    std::copy(c.start, c.start + std::strlen(c.start) + 1, buffer.begin());
+    AppendSettingsListing(buffer.data(), c.capacity, c.integers, 3, c.texts, c.textCount);
+    EXPECT_STREQ(buffer.data(), c.listing);
+  }
 }

@@ -1,11 +1,9 @@
-// A throw-away GnuPG home for tests and benchmarks of the bridge: a short folder under /tmp
+// A throw-away GnuPG home for the bridge's tests and benchmarks: a short folder under /tmp
 // (gpg-agent's socket path has a length limit), keys made in batch mode, every gpg run
 // bounded in time, and the agent stopped and the folder removed at the end.
 #pragma once
 #include <stdlib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,82 +16,42 @@ namespace pgp2gpg_testing {
 
 const unsigned kGpgRunLimitMs = 60000;
 
-inline bool ReadVariable(const char* name, std::string& value) {
-  const char* text = std::getenv(name);
-  value = text == nullptr ? "" : text;
-  return text != nullptr;
-}
-
-// gpg as the bridge finds it without TAVIX_GPG; empty when it is not installed.
+// gpg as the bridge finds it on PATH; empty when it is not installed.
 inline std::string InstalledGpg() {
   std::string program, tried;
-  pgp2gpg::HostConventions host = {':', "/", "gpg", std::string()};
-  auto withoutOverride = [](const char* name, std::string& value) {
-    return std::string(name) != "TAVIX_GPG" && ReadVariable(name, value);
+  auto path = [](const char* name, std::string& value) {
+    value = std::string(name) == "PATH" && getenv(name) ? getenv(name) : "";
+    return !value.empty();
   };
-  return pgp2gpg::FindGpgProgram(withoutOverride, pgp2gpg::IsRegularFile, host, program, tried)
-             ? program
-             : "";
+  return pgp2gpg::FindGpgProgram(path, pgp2gpg::IsRegularFile, {':', "/", "gpg", ""}, program, tried) ? program : "";
 }
-
-// Sets (or, with nullptr, unsets) a variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    wasSet_ = ReadVariable(name, old_);
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedVariable() {
-    if (wasSet_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  std::string name_;
-  std::string old_;
-  bool wasSet_ = false;
-};
 
 class ScratchGpgHome {
  public:
   ScratchGpgHome(const std::string& gpg, const char* tag) : gpg_(gpg) {
-    std::string pattern = std::string("/tmp/p2g") + tag + "-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) == nullptr) return;
-    path_ = name.data();
+    std::string name = std::string("/tmp/p2g") + tag + "-XXXXXX";
+    if (mkdtemp(&name[0]) == nullptr) return;
+    path_ = name;
     // No pinentry can run: a key that needs a passphrase fails at once instead of asking.
     std::ofstream(path_ + "/gpg-agent.conf") << "pinentry-program /nonexistent/pinentry\n";
     std::ofstream(path_ + "/gpg.conf") << "auto-key-locate local\nno-auto-key-retrieve\n";
   }
   ~ScratchGpgHome() {
     if (path_.empty()) return;
-    std::filesystem::path gpgconf = std::filesystem::path(gpg_).parent_path() / "gpgconf";
     pgp2gpg::ProcessRequest kill;
-    kill.program = gpgconf.string();
+    kill.program = (std::filesystem::path(gpg_).parent_path() / "gpgconf").string();
     kill.arguments = {"--homedir", path_, "--kill", "gpg-agent"};
-    kill.timeoutMs = kGpgRunLimitMs;
     if (pgp2gpg::IsRegularFile(kill.program)) pgp2gpg::RunProcess(kill);
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
   ScratchGpgHome(const ScratchGpgHome&) = delete;
-  ScratchGpgHome& operator=(const ScratchGpgHome&) = delete;
 
   bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
 
   // gpg in this home, in batch mode, with its standard output captured.
-  pgp2gpg::ProcessOutcome Gpg(std::vector<std::string> arguments) const {
+  pgp2gpg::ProcessOutcome Gpg(const std::vector<std::string>& arguments) const {
     pgp2gpg::ProcessRequest run;
     run.program = gpg_;
     run.arguments = {"--homedir", path_, "--batch", "--no-tty"};
@@ -103,20 +61,18 @@ class ScratchGpgHome {
     return RunProcess(run);
   }
   bool Succeeds(const std::vector<std::string>& arguments) const {
-    pgp2gpg::ProcessOutcome outcome = Gpg(arguments);
-    return outcome.started && !outcome.timedOut && outcome.exitCode == 0;
+    const pgp2gpg::ProcessOutcome run = Gpg(arguments);
+    return run.started && !run.timedOut && run.exitCode == 0;
   }
-
-  // An ed25519 key for signing with a cv25519 subkey for encryption; an empty passphrase
-  // leaves the key unprotected.
+  // An ed25519 signing key with a cv25519 encryption subkey; an empty passphrase leaves
+  // it unprotected.
   bool MakeKey(const std::string& userId, const std::string& passphrase) const {
-    return Succeeds({"--pinentry-mode", "loopback", "--passphrase", passphrase, "--quick-gen-key",
-                     userId, "future-default", "default", "never"});
+    return Succeeds({"--pinentry-mode", "loopback", "--passphrase", passphrase, "--quick-gen-key", userId,
+                     "future-default", "default", "never"});
   }
 
  private:
-  std::string gpg_;
-  std::string path_;
+  std::string gpg_, path_;
 };
 
 }  // namespace pgp2gpg_testing

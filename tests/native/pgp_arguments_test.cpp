@@ -1,148 +1,82 @@
+// PGP's argument text from a job's flag word, the signing user and the exit-code test.
 #include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
+
 #include "core/pgp_arguments.h"
 #include "core/pgp_job.h"
 
-namespace {
-
-PgpJob MakeJob(uint16_t flags, const char* inputFile, const char* recipients = "",
-               const char* signAs = "") {
-  PgpJob job = {};
-  job.flags = flags;
-  job.inputFile = inputFile;
-  std::strcpy(job.recipients, recipients);
-  std::strcpy(job.signAs, signAs);
-  return job;
-}
-
-struct Built {
-  int result;
-  std::string text;
-  int argLength;
-  uint16_t flags;
-};
-
-Built Build(PgpJob job, const char* sender = nullptr, const char* outputFile = "TAVIX") {
-  // Poison the text so that a missing terminator shows up.
-  std::memset(job.arguments, 'X', sizeof job.arguments);
-  int result = BuildArguments(job, sender, outputFile);
-  EXPECT_NE(std::memchr(job.arguments, '\0', sizeof job.arguments), nullptr);
-  return {result, job.arguments, job.argLength, job.flags};
-}
-
-}  // namespace
-
-TEST(BuildArguments, FlagWordsOfTheOperations) {
+TEST(PgpArguments, BuildFromTheFlagWord) {
+  const std::string r100(100, 'r'), r107(107, 'r'), r108(108, 'r');
+  const std::string longPath = "C:\\" + std::string(120, 'd') + "\\TAVIX";
+  const uint16_t clearsignAs = kClearsignJob | kJobSignAs, encryptAs = kEncryptJob | kJobSignAs;
   struct Case {
-    uint16_t flags;
-    const char* input;
-    const char* expected;
-  } cases[] = {
-      {kDecodeJob, "TAVIX.asc", " TAVIX.asc"},
-      {kCheckSignatureJob, "TAVIX.asc", " TAVIX.asc"},
-      {kEncryptJob, "TAVIX", "-aetw TAVIX alice bob@example.org"},
-      {kAddKeyJob, "TAVIX.asc", "-ka TAVIX.asc"},
-      {kClearsignJob, "TAVIX", "-ast +clearsig=on TAVIX"},  // recipients not passed
-      {kEncryptJob | kAlwaysSignBits, "TAVIX", "-aestw TAVIX alice bob@example.org"},
-      {kJobKeepSignature | kJobEyesOnly | kJobInputFile, "C:\\T\\TAVIX.asc", "-md C:\\T\\TAVIX.asc"},
+    const char* name; uint16_t flags; const char* input; std::string recipients; const char* signAs;
+    const char* sender; const char* outputFile;
+    int result; std::string text; int argLength; uint16_t flagsAfter;
+  };
+  const char* const none = nullptr;
+  const std::string bob = "alice bob@example.org";
+  const Case cases[] = {
+      {"decode", kDecodeJob, "TAVIX.asc", bob, "", none, "TAVIX", 10, " TAVIX.asc", 10, kDecodeJob},
+      {"check", kCheckSignatureJob, "TAVIX.asc", bob, "", none, "TAVIX", 10, " TAVIX.asc", 10, kCheckSignatureJob},
+      {"encrypt", kEncryptJob, "TAVIX", bob, "", none, "TAVIX", 33, "-aetw TAVIX alice bob@example.org", 33, kEncryptJob},
+      {"add key", kAddKeyJob, "TAVIX.asc", bob, "", none, "TAVIX", 13, "-ka TAVIX.asc", 13, kAddKeyJob},
+      {"clearsign passes no recipients", kClearsignJob, "TAVIX", bob, "", none, "TAVIX", 23,
+       "-ast +clearsig=on TAVIX", 23, kClearsignJob},
+      {"encrypt, always signed", kEncryptJob | kAlwaysSignBits, "TAVIX", bob, "", none, "TAVIX", 34,
+       "-aestw TAVIX alice bob@example.org", 34, kEncryptJob | kAlwaysSignBits},
+      {"eyes only, keep signature", kJobKeepSignature | kJobEyesOnly | kJobInputFile, "C:\\T\\TAVIX.asc", "", "",
+       none, "TAVIX", 18, "-md C:\\T\\TAVIX.asc", 18, kJobKeepSignature | kJobEyesOnly | kJobInputFile},
+      {"all letters in order", 0x09F3, none, "", "", none, "TAVIX", 9, "-kaestwmd", 9, 0x09F3},
+      {"no flags", 0, none, "", "", none, "TAVIX", 0, "", 0, 0},
+      {"an empty option adds a blank", kJobArmour | kJobEmptyOption, none, "", "", none, "TAVIX", 3, "-a ", 3,
+       kJobArmour | kJobEmptyOption},
+      {"signAs", clearsignAs, "TAVIX", "", "me", "sender@x", "TAVIX", 29, "-ast +clearsig=on TAVIX -u me", 29, clearsignAs},
+      {"the sender when signAs is empty", clearsignAs, "TAVIX", "", "", "sender@x", "TAVIX", 35,
+       "-ast +clearsig=on TAVIX -u sender@x", 35, clearsignAs},
+      {"no signing user: the bit goes", clearsignAs, "TAVIX", "", "", none, "TAVIX", 23, "-ast +clearsig=on TAVIX", 23,
+       kClearsignJob},
+      {"an empty sender is none", clearsignAs, "TAVIX", "", "", "", "TAVIX", 23, "-ast +clearsig=on TAVIX", 23, kClearsignJob},
+      {"-o only after something", kJobOutputFile, "TAVIX.asc", "", "", none, "TAVIX", 0, "", 0, kJobOutputFile},
+      {"-o with the plain file", kJobOutputFile | kJobInputFile, "TAVIX.asc", "", "", none, "D:\\tmp\\TAVIX", 26,
+       " TAVIX.asc -o D:\\tmp\\TAVIX", 26, kJobOutputFile | kJobInputFile},
+      {"-u then -o", kJobOutputFile | kJobSignAs, none, "", "u", none, "TAVIX", 14, " -u u -o TAVIX", 14,
+       kJobOutputFile | kJobSignAs},
+      {"an option up to 119 characters", kEncryptJob, "TAVIX", r107, "", none, "TAVIX", 119, "-aetw TAVIX " + r107,
+       119, kEncryptJob},
+      {"an option reaching 119 stops the build", kEncryptJob, "TAVIX", r108, "", none, "TAVIX", -1, "-aetw TAVIX", 11,
+       kEncryptJob},
+      {"a long input file stops before the recipients", kEncryptJob, longPath.c_str(), "alice", "", none, "TAVIX", -1,
+       "-aetw", 5, kEncryptJob},
+      {"a switch up to 120 characters", encryptAs, "TAVIX", r100, "1234", none, "TAVIX", 120,
+       "-aetw TAVIX " + r100 + " -u 1234", 120, encryptAs},
+      {"a switch that does not fit keeps what fitted", encryptAs, "TAVIX", r100, "12345", none, "TAVIX", -1,
+       "-aetw TAVIX " + r100, 255, encryptAs},
+      {"after a failed -u no -o is tried", encryptAs | kJobOutputFile, "TAVIX", r100, "12345", none, "TAVIX", -1,
+       "-aetw TAVIX " + r100, 255, encryptAs | kJobOutputFile},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.expected);
-    Built b = Build(MakeJob(c.flags, c.input, "alice bob@example.org"));
-    EXPECT_EQ(b.text, c.expected);
-    EXPECT_EQ(b.result, static_cast<int>(std::strlen(c.expected)));
-    EXPECT_EQ(b.argLength, b.result);
-    EXPECT_EQ(b.flags, c.flags);
+    SCOPED_TRACE(c.name);
+    PgpJob job = {};
+    job.flags = c.flags;
+    job.inputFile = c.input;
+    std::strcpy(job.recipients, c.recipients.c_str());
+    std::strcpy(job.signAs, c.signAs);
+    std::memset(job.arguments, 'X', sizeof job.arguments);  // a missing terminator shows
+    EXPECT_EQ(BuildArguments(job, c.sender, c.outputFile), c.result);
+    ASSERT_NE(std::memchr(job.arguments, '\0', sizeof job.arguments), nullptr);
+    EXPECT_EQ(job.arguments, c.text);
+    EXPECT_EQ(job.argLength, c.argLength);
+    EXPECT_EQ(job.flags, c.flagsAfter);
   }
 }
 
-TEST(BuildArguments, LettersFollowOneDashInFixedOrder) {
-  EXPECT_EQ(Build(MakeJob(0x09F3, nullptr)).text, "-kaestwmd");
-  EXPECT_EQ(Build(MakeJob(kJobKeepSignature | kJobEncrypt, nullptr)).text, "-ed");
-  EXPECT_EQ(Build(MakeJob(0, nullptr)).text, "");
-  EXPECT_EQ(Build(MakeJob(0, nullptr)).result, 0);
-}
-
-TEST(BuildArguments, EmptyOptionAddsOneBlank) {
-  Built b = Build(MakeJob(kJobArmour | kJobEmptyOption, nullptr));
-  EXPECT_EQ(b.text, "-a ");
-  EXPECT_EQ(b.result, 3);
-}
-
-TEST(BuildArguments, ClearsignWithSigningUser) {
-  Built b = Build(MakeJob(kClearsignJob | kJobSignAs, "TAVIX", "", "me"));
-  EXPECT_EQ(b.text, "-ast +clearsig=on TAVIX -u me");
-  EXPECT_EQ(b.flags, kClearsignJob | kJobSignAs);
-}
-
-TEST(BuildArguments, SigningUserComesFromSignAsThenSender) {
-  uint16_t flags = kClearsignJob | kJobSignAs;
-  EXPECT_EQ(Build(MakeJob(flags, "TAVIX", "", "me"), "sender@x").text,
-            "-ast +clearsig=on TAVIX -u me");
-  EXPECT_EQ(Build(MakeJob(flags, "TAVIX"), "sender@x").text,
-            "-ast +clearsig=on TAVIX -u sender@x");
-
-  for (const char* sender : {static_cast<const char*>(nullptr), ""}) {
-    Built none = Build(MakeJob(flags, "TAVIX"), sender);
-    EXPECT_EQ(none.text, "-ast +clearsig=on TAVIX");
-    EXPECT_EQ(none.flags, kClearsignJob) << "the unused signing bit is cleared";
-    EXPECT_EQ(none.result, 23);
-  }
-}
-
-TEST(BuildArguments, OutputSwitchOnlyAfterSomething) {
-  EXPECT_EQ(Build(MakeJob(kJobOutputFile, "TAVIX.asc")).text, "");
-  EXPECT_EQ(Build(MakeJob(kJobOutputFile, "TAVIX.asc")).result, 0);
-  EXPECT_EQ(Build(MakeJob(kJobOutputFile | kJobInputFile, "TAVIX.asc"), nullptr, "D:\\tmp\\TAVIX").text,
-            " TAVIX.asc -o D:\\tmp\\TAVIX");
-  EXPECT_EQ(Build(MakeJob(kJobOutputFile | kJobSignAs, nullptr, "", "u")).text, " -u u -o TAVIX");
-}
-
-TEST(BuildArguments, OptionReachingTheLimitStopsTheBuild) {
-  // "-aetw TAVIX" is 11 characters: 11 + 107 stays below 119, 11 + 108 reaches it.
-  std::string fits(107, 'r');
-  Built ok = Build(MakeJob(kEncryptJob, "TAVIX", fits.c_str()));
-  EXPECT_EQ(ok.result, 119);
-  EXPECT_EQ(ok.text, "-aetw TAVIX " + fits);
-
-  std::string tooLong(108, 'r');
-  Built failed = Build(MakeJob(kEncryptJob, "TAVIX", tooLong.c_str()));
-  EXPECT_EQ(failed.result, -1);
-  EXPECT_EQ(failed.text, "-aetw TAVIX");
-  EXPECT_EQ(failed.argLength, 11);
-}
-
-TEST(BuildArguments, LongInputFileStopsBeforeTheRecipients) {
-  std::string path = "C:\\" + std::string(120, 'd') + "\\TAVIX";
-  Built b = Build(MakeJob(kEncryptJob, path.c_str(), "alice"));
-  EXPECT_EQ(b.result, -1);
-  EXPECT_EQ(b.text, "-aetw");
-  EXPECT_EQ(b.argLength, 5);
-}
-
-TEST(BuildArguments, SwitchThatDoesNotFitKeepsWhatFitted) {
-  // 11 + 1 + 100 = 112 characters of options; " -u " and 5 more would make 121.
-  std::string recipients(100, 'r');
-  Built b = Build(MakeJob(kEncryptJob | kJobSignAs, "TAVIX", recipients.c_str(), "12345"));
-  EXPECT_EQ(b.result, -1);
-  EXPECT_EQ(b.argLength, 255);
-  EXPECT_EQ(b.text, "-aetw TAVIX " + recipients);
-
-  // The same with a 4-character user fills exactly 120 characters.
-  Built full = Build(MakeJob(kEncryptJob | kJobSignAs, "TAVIX", recipients.c_str(), "1234"));
-  EXPECT_EQ(full.result, 120);
-  EXPECT_EQ(full.text.size(), 120u);
-
-  // A failed -u leaves no room for -o: it is not attempted.
-  Built noOutput =
-      Build(MakeJob(kEncryptJob | kJobSignAs | kJobOutputFile, "TAVIX", recipients.c_str(), "12345"));
-  EXPECT_EQ(noOutput.argLength, 255);
-  EXPECT_EQ(noOutput.text, "-aetw TAVIX " + recipients);
-}
-
-TEST(BuildArguments, UnterminatedTextFieldsAreNotReadPastTheirEnd) {
-  PgpJob job = MakeJob(kEncryptJob | kJobSignAs, "TAVIX");
+TEST(PgpArguments, UnterminatedTextFieldsAreNotReadPastTheirEnd) {
+  PgpJob job = {};
+  job.flags = kEncryptJob | kJobSignAs;
+  job.inputFile = "TAVIX";
   std::memset(job.recipients, 'r', sizeof job.recipients);
   std::memset(job.signAs, 's', sizeof job.signAs);
   EXPECT_EQ(BuildArguments(job, nullptr, "TAVIX"), -1);
@@ -151,49 +85,50 @@ TEST(BuildArguments, UnterminatedTextFieldsAreNotReadPastTheirEnd) {
   EXPECT_STREQ(job.arguments, "-aetw TAVIX");
 }
 
-TEST(AppendSwitch, LimitIs120Characters) {
-  char text[kArgumentsSize];
-  std::memset(text, 'a', sizeof text);
-  std::string value16(16, 'v');
-  EXPECT_EQ(AppendSwitch(text, 100, 'u', value16.c_str()), 120);
-  EXPECT_EQ(std::string(text + 100), " -u " + value16);
-
-  std::memset(text, 'a', sizeof text);
-  std::string value17(17, 'v');
-  EXPECT_EQ(AppendSwitch(text, 100, 'u', value17.c_str()), -1);
-  EXPECT_EQ(std::strlen(text), 100u) << "the text ends where it stood";
-
-  EXPECT_EQ(AppendSwitch(text, -1, 'o', "x"), -1);
-  EXPECT_EQ(AppendSwitch(text, 121, 'o', ""), -1);
-}
-
-TEST(PgpJob, SignAsIsCutToItsField) {
-  PgpJob job = {};
-  EXPECT_EQ(SetSignAs(job, "Alice <a@b>"), 11u);
-  EXPECT_STREQ(job.signAs, "Alice <a@b>");
-
-  std::string longId(150, 'x');
-  EXPECT_EQ(SetSignAs(job, longId.c_str()), kSignAsSize - 1);
-  EXPECT_EQ(std::string(job.signAs), longId.substr(0, kSignAsSize - 1));
-
-  std::string quoted = "\"" + std::string(140, 'q') + " name\"";
-  EXPECT_EQ(SetSignAs(job, quoted.c_str()), kSignAsSize - 1);
-  EXPECT_EQ(job.signAs[0], '"');
-  EXPECT_EQ(job.signAs[kSignAsSize - 2], '"') << "a cut quoted id keeps its closing quote";
-  EXPECT_EQ(std::string(job.signAs + 1, kSignAsSize - 3), std::string(kSignAsSize - 3, 'q'));
-
-  EXPECT_EQ(SetSignAs(job, nullptr), 0u);
-  EXPECT_STREQ(job.signAs, "");
-}
-
-TEST(PgpJob, OnlyTheLow16BitsOfTheExitCodeCount) {
-  PgpJob job = {};
-  for (uint32_t code : {0u, 0x10000u, 0xFFFF0000u}) {
-    job.exitCode = code;
-    EXPECT_TRUE(JobSucceeded(job)) << code;
+TEST(PgpArguments, AppendSwitchUpTo120Characters) {
+  struct Case { int length; const char* value; int result; size_t textLength; };
+  const Case cases[] = {
+      {100, "vvvvvvvvvvvvvvvv", 120, 120},  // 16 characters fit
+      {100, "vvvvvvvvvvvvvvvvv", -1, 100},  // 17 do not: the text ends where it stood
+      {-1, "x", -1, kArgumentsSize}, {121, "", -1, kArgumentsSize},  // nothing is written
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    char text[kArgumentsSize + 1];
+    std::memset(text, 'a', sizeof text);
+    text[kArgumentsSize] = '\0';
+    EXPECT_EQ(AppendSwitch(text, c.length, 'u', c.value), c.result);
+    EXPECT_EQ(std::strlen(text), c.textLength);
+    if (c.result > 0) {
+      EXPECT_EQ(std::string(text + c.length), std::string(" -u ") + c.value);
+    }
   }
-  for (uint32_t code : {1u, 3u, 0x10003u, 0xC0000005u}) {
+}
+
+TEST(PgpArguments, SignAsIsCutToItsFieldKeepingAClosingQuote) {
+  const std::string longId(150, 'x'), quoted = "\"" + std::string(140, 'q') + " name\"";
+  struct Case { const char* user; std::string stored; };
+  const Case cases[] = {
+      {"Alice <a@b>", "Alice <a@b>"},
+      {longId.c_str(), longId.substr(0, kSignAsSize - 1)},
+      {quoted.c_str(), "\"" + std::string(kSignAsSize - 3, 'q') + "\""},
+      {nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    PgpJob job = {};
+    std::strcpy(job.signAs, "old");
+    EXPECT_EQ(SetSignAs(job, c.user), c.stored.size());
+    EXPECT_EQ(job.signAs, c.stored);
+  }
+}
+
+TEST(PgpArguments, OnlyTheLow16BitsOfTheExitCodeCount) {
+  const std::pair<uint32_t, bool> cases[] = {{0u, true},  {0x10000u, true}, {0xFFFF0000u, true}, {1u, false},
+                                              {3u, false}, {0x10003u, false}, {0xC0000005u, false}};
+  for (auto [code, succeeded] : cases) {
+    PgpJob job = {};
     job.exitCode = code;
-    EXPECT_FALSE(JobSucceeded(job)) << code;
+    EXPECT_EQ(JobSucceeded(job), succeeded) << code;
   }
 }

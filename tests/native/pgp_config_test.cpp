@@ -1,108 +1,90 @@
-// Reading TMP from PGP's configuration text, and the order of the PGP program candidates.
+// TMP from PGP's configuration text, and the PGP program candidates in the order tried.
 #include <gtest/gtest.h>
+
 #include <string>
+#include <vector>
+
 #include "core/pgp_candidates.h"
 #include "core/pgp_config.h"
 
-namespace {
-
-// The value that a whole configuration text gives, or "<none>".
-std::string TmpOf(const std::string& text, size_t valueSize = 260) {
-  std::string value(valueSize, 'x');
-  if (!FindTmpValue(text.data(), text.size(), &value[0], valueSize)) return "<none>";
-  return value.c_str();
+TEST(PgpConfig, TmpLineValue) {
+  struct Case { const char* line; const char* value; };  // value null: the line sets no TMP
+  const Case cases[] = {
+      {"TMP = \"C:\\TEMP\" # scratch files", "C:\\TEMP"},
+      {"tmp=D:\\SCRATCH", "D:\\SCRATCH"},
+      {"TmP   =   E:\\T   ", "E:\\T"},
+      {"TMP=\"C:\\MY TEMP\"", "\"C:\\MY TEMP\""},  // quotes around a blank stay
+      {"TMP=\"C:\\TEMP", "C:\\TEMP"},
+      {"TMP=C:\\A#B", "C:\\A"},
+      {"TMP=  # nothing", ""},
+      {"TMP=\tC:\\TAB\t", "C:\\TAB"},
+      {"", nullptr}, {"# TMP = C:\\TEMP", nullptr}, {" TMP = C:\\TEMP", nullptr},
+      {"TMPDIR = C:\\TEMP", nullptr}, {"TMP\t= C:\\TEMP", nullptr}, {"TMP C:\\TEMP", nullptr},
+      {"TM", nullptr}, {"PUBRING = TMP=x", nullptr}, {"XMP=x", nullptr}, {"TXP=x", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::string line = c.line;
+    const char* value = TmpLineValue(&line[0]);
+    EXPECT_EQ(value != nullptr, c.value != nullptr);
+    if (value && c.value) {
+      EXPECT_STREQ(value, c.value);
+    }
+  }
 }
 
-std::string LineValue(std::string line) {
-  const char* value = TmpLineValue(&line[0]);
-  return value ? value : "<none>";
+TEST(PgpConfig, LastFittingTmpLineOfTheTextWins) {
+  const std::string l259(259, 'L');
+  struct Case { const char* name; std::string text; size_t length, valueSize; const char* value; };
+  const Case cases[] = {
+      {"the last line, CR LF", "Armor = on\r\nTMP = C:\\ONE\r\nverbose=1\r\ntmp = C:\\TWO\r\n", 0, 260, "C:\\TWO"},
+      {"a last line without LF", "TMP=C:\\ONE\nTMP=C:\\LAST", 0, 260, "C:\\LAST"},
+      {"a final CR", "TMP=C:\\ONE\r", 0, 260, "C:\\ONE"},
+      {"no TMP line", "TMPDIR=C:\\X\n #TMP=C:\\Y\n\n", 0, 260, nullptr},
+      {"empty", "", 0, 260, nullptr},
+      {"nothing read past the length", "TMP=C:\\A\nTMP=C:\\B", 9, 260, "C:\\A"},
+      {"259 characters fit", "TMP=" + l259, 0, 260, "259"},
+      {"260 do not: the earlier line stays", "TMP=C:\\OK\nTMP=" + l259 + "L", 0, 260, "C:\\OK"},
+      {"260 alone", "TMP=" + l259 + "L\n", 0, 260, nullptr},
+      {"a long comment does not count", "TMP=C:\\T # " + std::string(5000, 'c'), 0, 260, "C:\\T"},
+      {"10 characters in 10 bytes", "TMP=C:\\1234567", 0, 10, nullptr},
+      {"9 characters in 10 bytes", "TMP=C:\\123456", 0, 10, "C:\\123456"},
+      // No block for a line as long as that can be had: no value rather than a stale one.
+      {"out of memory", "TMP=C:\\T", size_t{1} << 62, 260, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string value(c.valueSize, 'x');
+    const bool found = FindTmpValue(c.text.data(), c.length ? c.length : c.text.size(), &value[0], c.valueSize);
+    EXPECT_EQ(found, c.value != nullptr);
+    if (found && c.value) {
+      EXPECT_EQ(value.c_str(), std::string(c.value) == "259" ? l259 : c.value);
+    }
+  }
 }
 
-std::vector<std::string> Candidates(const char* pgpPath, const char* progPgp, int keepOpen) {
-  TPgpCandidates list;
-  ListPgpCandidates(pgpPath, progPgp, keepOpen, &list);
-  return std::vector<std::string>(list.names, list.names + list.count);
-}
-
-}  // namespace
-
-TEST(TmpLine, QuotesCommentsAndCase) {
-  EXPECT_EQ(LineValue("TMP = \"C:\\TEMP\" # scratch files"), "C:\\TEMP");
-  EXPECT_EQ(LineValue("tmp=D:\\SCRATCH"), "D:\\SCRATCH");
-  EXPECT_EQ(LineValue("TmP   =   E:\\T   "), "E:\\T");
-  // A quoted value with a blank keeps its quotes (and then is no directory).
-  EXPECT_EQ(LineValue("TMP=\"C:\\MY TEMP\""), "\"C:\\MY TEMP\"");
-  // An opening quote without a closing one goes alone.
-  EXPECT_EQ(LineValue("TMP=\"C:\\TEMP"), "C:\\TEMP");
-  // The comment cuts the value even inside quotes; only trimmed text remains.
-  EXPECT_EQ(LineValue("TMP=C:\\A#B"), "C:\\A");
-  EXPECT_EQ(LineValue("TMP=  # nothing"), "");
-  EXPECT_EQ(LineValue("TMP=\tC:\\TAB\t"), "C:\\TAB");
-}
-
-TEST(TmpLine, LinesThatDoNotSetTmp) {
-  EXPECT_EQ(LineValue(""), "<none>");
-  EXPECT_EQ(LineValue("# TMP = C:\\TEMP"), "<none>");
-  EXPECT_EQ(LineValue(" TMP = C:\\TEMP"), "<none>");      // blank before TMP
-  EXPECT_EQ(LineValue("TMPDIR = C:\\TEMP"), "<none>");
-  EXPECT_EQ(LineValue("TMP\t= C:\\TEMP"), "<none>");     // only blanks around '='
-  EXPECT_EQ(LineValue("TMP C:\\TEMP"), "<none>");
-  EXPECT_EQ(LineValue("TM"), "<none>");
-  EXPECT_EQ(LineValue("PUBRING = TMP=x"), "<none>");
-}
-
-TEST(TmpText, LastTmpLineWinsAcrossLineEndings) {
-  EXPECT_EQ(TmpOf("Armor = on\r\nTMP = C:\\ONE\r\nverbose=1\r\ntmp = C:\\TWO\r\n"), "C:\\TWO");
-  // The last line may lack its line feed; LF alone ends a line too.
-  EXPECT_EQ(TmpOf("TMP=C:\\ONE\nTMP=C:\\LAST"), "C:\\LAST");
-  // A final carriage return without its line feed goes with the trimming.
-  EXPECT_EQ(TmpOf("TMP=C:\\ONE\r"), "C:\\ONE");
-  EXPECT_EQ(TmpOf("TMPDIR=C:\\X\n #TMP=C:\\Y\n\n"), "<none>");
-  EXPECT_EQ(TmpOf(""), "<none>");
-  // Bytes after the given length are not read.
-  const std::string text = "TMP=C:\\A\nTMP=C:\\B";
-  std::string value(260, '\0');
-  ASSERT_TRUE(FindTmpValue(text.data(), 9, &value[0], value.size()));
-  EXPECT_STREQ(value.c_str(), "C:\\A");
-}
-
-TEST(TmpText, ValueThatDoesNotFitIsIgnoredNotCut) {
-  const std::string longValue(259, 'L');
-  EXPECT_EQ(TmpOf("TMP=" + longValue), longValue);  // 259 characters and the NUL fit
-  // 260 characters do not: an earlier line stays in force.
-  EXPECT_EQ(TmpOf("TMP=C:\\OK\nTMP=" + longValue + "L"), "C:\\OK");
-  EXPECT_EQ(TmpOf("TMP=" + longValue + "L\n"), "<none>");
-  // A long comment does not matter, only the value.
-  EXPECT_EQ(TmpOf("TMP=C:\\T # " + std::string(5000, 'c')), "C:\\T");
-  EXPECT_EQ(TmpOf("TMP=C:\\1234567", 10), "<none>");  // 10 characters
-  EXPECT_EQ(TmpOf("TMP=C:\\123456", 10), "C:\\123456");
-}
-
-TEST(PgpCandidates, DefaultOrderDependsOnKeepOpen) {
-  EXPECT_EQ(Candidates("C:\\PGP\\", nullptr, -1),
-            (std::vector<std::string>{"C:\\PGP\\pgp.pif", "C:\\PGP\\pgp.exe", "pgp.pif",
-                                      "pgp.exe"}));
-  const std::vector<std::string> withoutPif{"C:\\PGP\\pgp.exe", "pgp.exe"};
-  EXPECT_EQ(Candidates("C:\\PGP\\", nullptr, 0), withoutPif);
-  EXPECT_EQ(Candidates("C:\\PGP\\", "", 1), withoutPif);  // an empty ProgPGP is no setting
-  EXPECT_EQ(Candidates("", nullptr, 0), (std::vector<std::string>{"pgp.exe", "pgp.exe"}));
-  EXPECT_EQ(Candidates(nullptr, nullptr, 0), (std::vector<std::string>{"pgp.exe", "pgp.exe"}));
-}
-
-TEST(PgpCandidates, ProgPgpWithAndWithoutDrive) {
-  EXPECT_EQ(Candidates("C:\\PGP\\", "pgp263\\pgp.exe", -1),
-            (std::vector<std::string>{"C:\\PGP\\pgp263\\pgp.exe", "pgp263\\pgp.exe"}));
-  EXPECT_EQ(Candidates("C:\\PGP\\", "D:\\PGP\\PGP.EXE", -1),
-            (std::vector<std::string>{"D:\\PGP\\PGP.EXE"}));
-}
-
-TEST(PgpCandidates, TooLongCandidatesAreLeftOut) {
-  const std::string dir = std::string(248, 'd') + "\\";  // 249 characters
-  // dir + "pgp.exe" is 256 characters: one too many for 255 and the NUL.
-  EXPECT_EQ(Candidates(dir.c_str(), nullptr, 0), (std::vector<std::string>{"pgp.exe"}));
-  const std::string shorter = std::string(247, 'd') + "\\";
-  EXPECT_EQ(Candidates(shorter.c_str(), nullptr, 0),
-            (std::vector<std::string>{shorter + "pgp.exe", "pgp.exe"}));
+TEST(PgpConfig, CandidatesInOrderLongOnesLeftOut) {
+  using List = std::vector<std::string>;
+  const std::string d249 = std::string(248, 'd') + "\\", d248 = std::string(247, 'd') + "\\";
   const std::string longProg = "D:\\" + std::string(300, 'p');
-  EXPECT_TRUE(Candidates("C:\\PGP\\", longProg.c_str(), 0).empty());
+  struct Case { const char* name; const char* pgpPath; const char* progPgp; int keepOpen; List names; };
+  const Case cases[] = {
+      {"Windows handles the console", "C:\\PGP\\", nullptr, -1,
+       {"C:\\PGP\\pgp.pif", "C:\\PGP\\pgp.exe", "pgp.pif", "pgp.exe"}},
+      {"no program-information file", "C:\\PGP\\", nullptr, 0, {"C:\\PGP\\pgp.exe", "pgp.exe"}},
+      {"an empty ProgPGP is no setting", "C:\\PGP\\", "", 1, {"C:\\PGP\\pgp.exe", "pgp.exe"}},
+      {"no PGPPATH", "", nullptr, 0, {"pgp.exe", "pgp.exe"}},
+      {"null PGPPATH", nullptr, nullptr, 0, {"pgp.exe", "pgp.exe"}},
+      {"ProgPGP without drive", "C:\\PGP\\", "pgp263\\pgp.exe", -1, {"C:\\PGP\\pgp263\\pgp.exe", "pgp263\\pgp.exe"}},
+      {"ProgPGP with drive", "C:\\PGP\\", "D:\\PGP\\PGP.EXE", -1, {"D:\\PGP\\PGP.EXE"}},
+      {"256 characters do not fit", d249.c_str(), nullptr, 0, {"pgp.exe"}},
+      {"255 do", d248.c_str(), nullptr, 0, {d248 + "pgp.exe", "pgp.exe"}},
+      {"a ProgPGP too long", "C:\\PGP\\", longProg.c_str(), 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPgpCandidates list;
+    ListPgpCandidates(c.pgpPath, c.progPgp, c.keepOpen, &list);
+    EXPECT_EQ(List(list.names, list.names + list.count), c.names);
+  }
 }

@@ -1,222 +1,155 @@
+// Text and path helpers: exact results and cut points. Buffers are sized exactly, so a
+// write one past them is an AddressSanitizer finding.
 #include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
+
 #include "core/module_heap.h"
 #include "core/text_utils.h"
 
 namespace {
 
-// A buffer with guard bytes after its usable part, to catch writes past the capacity.
-template <size_t N>
-struct Guarded {
-  char text[N];
-  char guard[8];
-  Guarded() {
-    std::memset(text, 'x', N);
-    text[0] = '\0';
-    std::memset(guard, 0x5A, sizeof guard);
-  }
-  bool intact() const {
-    for (char c : guard) if (c != 0x5A) return false;
-    return true;
-  }
-};
+// `size` bytes holding `text` (cut to fit) and its NUL, the rest 'x'.
+std::vector<char> Buffer(const std::string& text, size_t size) {
+  std::vector<char> buffer(size, 'x');
+  std::memcpy(buffer.data(), text.c_str(), std::min(text.size() + 1, size));
+  return buffer;
+}
+
+using Edit = size_t (*)(char* text);
 
 }  // namespace
 
-TEST(AppendLine, AddsLineOnlyWhenResultAndNulFit) {
-  Guarded<256> b;
-  std::string base(250, 'a');
-  std::strcpy(b.text, base.c_str());
-  EXPECT_EQ(AppendLine(b.text, 256, "12345"), 0u);  // 250 + 1 + 5 = 256: no room for NUL
-  EXPECT_EQ(std::string(b.text), base);
-  EXPECT_EQ(AppendLine(b.text, 256, "1234"), 255u);  // 250 + 1 + 4 = 255 < 256
-  EXPECT_EQ(std::string(b.text), base + "\n1234");
-  EXPECT_TRUE(b.intact());
-}
-
-TEST(AppendLine, EmptyTextStillGetsLineBreakFirst) {
-  char b[16] = "";
-  EXPECT_EQ(AppendLine(b, sizeof b, "x"), 2u);
-  EXPECT_STREQ(b, "\nx");
-  EXPECT_EQ(AppendLine(b, sizeof b, ""), 3u);
-  EXPECT_STREQ(b, "\nx\n");
-}
-
-TEST(PathHelpers, AddBackslash) {
-  char a[8] = "C:";
-  EXPECT_EQ(AddBackslash(a), a + 3);
-  EXPECT_STREQ(a, "C:\\");
-  EXPECT_EQ(AddBackslash(a), a + 3);  // already ends with one
-  EXPECT_STREQ(a, "C:\\");
-  char e[4] = "";
-  EXPECT_EQ(AddBackslash(e), e);
-  EXPECT_STREQ(e, "");
-}
-
-TEST(PathHelpers, CutToDirectory) {
-  char a[] = "C:\\A\\B.DLL";
-  EXPECT_EQ(CutToDirectory(a), 5u);
-  EXPECT_STREQ(a, "C:\\A\\");
-  char b[] = "B.DLL";
-  EXPECT_EQ(CutToDirectory(b), 0u);
-  EXPECT_STREQ(b, "");
-}
-
-TEST(PathHelpers, FileNamePartTakesLastComponentAndCuts) {
-  char d[16];
-  FileNamePart(d, sizeof d, "C:\\Eudora\\EUDORA.EXE");
-  EXPECT_STREQ(d, "EUDORA.EXE");
-  FileNamePart(d, sizeof d, "plain.exe");
-  EXPECT_STREQ(d, "plain.exe");
-  FileNamePart(d, sizeof d, "C:\\dir\\");
-  EXPECT_STREQ(d, "");
-  Guarded<6> small;
-  FileNamePart(small.text, 6, "C:\\LONGNAME.EXE");
-  EXPECT_STREQ(small.text, "LONGN");
-  EXPECT_TRUE(small.intact());
-}
-
-TEST(QuoteText, WrapsInQuotesAndReplacesBlock) {
-  char* text = HeapCopyText("John Doe");
-  ASSERT_NE(text, nullptr);
-  char* quoted = QuoteText(text, std::strlen(text));
-  ASSERT_NE(quoted, nullptr);
-  EXPECT_STREQ(quoted, "\"John Doe\"");
-  HeapFreeBlock(quoted);
-  char* empty = HeapCopyText("");
-  char* both = QuoteText(empty, 0);
-  ASSERT_NE(both, nullptr);
-  EXPECT_STREQ(both, "\"\"");
-  HeapFreeBlock(both);
-}
-
-TEST(UnquoteText, RemovesEnclosingQuotesOnlyWithoutBlanks) {
-  char a[] = "\"C:\\TEMP\"";
-  EXPECT_EQ(UnquoteText(a), a + 7);
-  EXPECT_STREQ(a, "C:\\TEMP");
-  char open[] = "\"C:\\TEMP";  // no closing quote: only the opening one goes
-  EXPECT_EQ(UnquoteText(open), open + 7);
-  EXPECT_STREQ(open, "C:\\TEMP");
-  char blank[] = "\"C:\\MY TEMP\"";
-  EXPECT_EQ(UnquoteText(blank), blank + std::strlen(blank));
-  EXPECT_STREQ(blank, "\"C:\\MY TEMP\"");
-  char plain[] = "C:\\TEMP\"";
-  UnquoteText(plain);
-  EXPECT_STREQ(plain, "C:\\TEMP\"");
-  char lone[] = "\"";
-  EXPECT_EQ(UnquoteText(lone), lone + 1);
-  EXPECT_STREQ(lone, "\"");
-  char pair[] = "\"\"";
-  EXPECT_EQ(UnquoteText(pair), pair);
-  EXPECT_STREQ(pair, "");
-}
-
-TEST(TrimText, RemovesWhiteSpaceBothEndsAndMovesToFront) {
-  char a[] = " \t\r\n\v\fkey = value \r\n";
-  EXPECT_EQ(TrimText(a), 11u);
-  EXPECT_STREQ(a, "key = value");
-  char w[] = " \t \n";
-  EXPECT_EQ(TrimText(w), 0u);
-  EXPECT_STREQ(w, "");
-  char n[] = "x";
-  EXPECT_EQ(TrimText(n), 1u);
-  EXPECT_STREQ(n, "x");
-}
-
-TEST(CopyLine, StopsAtLineFeedAndDropsOneCarriageReturn) {
-  char d[16];
-  EXPECT_EQ(CopyLine("a\r\nb", d, 4), 3u);
-  EXPECT_STREQ(d, "a");
-  EXPECT_EQ(CopyLine("\n", d, 1), 1u);
-  EXPECT_STREQ(d, "");
-  EXPECT_EQ(CopyLine("a\r\r\nb", d, 5), 4u);  // only the CR next to the LF goes
-  EXPECT_STREQ(d, "a\r");
-  EXPECT_EQ(CopyLine("tmp=x\r", d, 6), 6u);  // no LF: the whole range, CR and all
-  EXPECT_STREQ(d, "tmp=x\r");
-  EXPECT_EQ(CopyLine("ab\ncd", d, 2), 2u);  // the LF lies outside the range
-  EXPECT_STREQ(d, "ab");
-}
-
-TEST(ExtractAddress, FindsAddressAroundFirstAtSign) {
-  struct Case { const char* source; const char* address; };
+TEST(TextUtils, InPlaceEditsGiveTextAndPosition) {
+  const Edit append = [](char* p) { return static_cast<size_t>(AddBackslash(p) - p); };
+  const Edit cut = [](char* p) { return CutToDirectory(p); };
+  const Edit unquote = [](char* p) { return static_cast<size_t>(UnquoteText(p) - p); };
+  const Edit trim = [](char* p) { return TrimText(p); };
+  struct Case { const char* name; Edit edit; const char* text; const char* expected; size_t result; };
   const Case cases[] = {
-      {"John Doe <john@example.org>", "john@example.org"},
-      {"<john@example.org>", "john@example.org"},  // '<' in the very first position
-      {"john@example.org", "john@example.org"},
-      {"To: a@b.c, x@y.z", "a@b.c,"},
-      {"a@b.c\r\nNext: line", "a@b.c"},
-      {"a@b.c\nNext", "a@b.c"},
-      {"x <a@b@c> y", "a@b@c"},
+      {"backslash added", append, "C:", "C:\\", 3}, {"backslash already there", append, "C:\\", "C:\\", 3},
+      {"empty path gets none", append, "", "", 0}, {"cut after the last backslash", cut, "C:\\A\\B.DLL", "C:\\A\\", 5},
+      {"no backslash leaves nothing", cut, "B.DLL", "", 0}, {"quotes go", unquote, "\"C:\\TEMP\"", "C:\\TEMP", 7},
+      {"an opening quote goes alone", unquote, "\"C:\\TEMP", "C:\\TEMP", 7},
+      {"quotes around a blank stay", unquote, "\"C:\\MY TEMP\"", "\"C:\\MY TEMP\"", 12},
+      {"no opening quote", unquote, "C:\\TEMP\"", "C:\\TEMP\"", 8}, {"a lone quote stays", unquote, "\"", "\"", 1},
+      {"empty quotes", unquote, "\"\"", "", 0}, {"only white space", trim, " \t \n", "", 0}, {"one", trim, "x", "x", 1},
+      {"trimmed at both ends", trim, " \t\r\n\v\fkey = value \r\n", "key = value", 11},
   };
   for (const Case& c : cases) {
-    char source[64], dest[64];
-    std::strcpy(source, c.source);
-    EXPECT_EQ(ExtractAddress(source, dest), std::strlen(c.address)) << c.source;
-    EXPECT_STREQ(dest, c.address) << c.source;
-    EXPECT_STREQ(source, c.source) << "an address leaves the source alone";
+    SCOPED_TRACE(c.name);
+    std::vector<char> text = Buffer(c.text, std::strlen(c.text) + (c.edit == append ? 2 : 1));
+    EXPECT_EQ(c.edit(text.data()), c.result);
+    EXPECT_STREQ(text.data(), c.expected);
   }
 }
 
-TEST(ExtractAddress, WithoutAtSignTrimsSourceInPlace) {
-  char source[] = "  Alice Example \r\n";
-  char dest[sizeof source];
-  EXPECT_EQ(ExtractAddress(source, dest), 13u);
-  EXPECT_STREQ(dest, "Alice Example");
-  EXPECT_STREQ(source, "Alice Example");
+TEST(TextUtils, AppendLineOnlyWhenTextAndNulFit) {
+  const std::string a250(250, 'a');
+  struct Case { const char* name; std::string text; size_t capacity; const char* line; size_t result; std::string expected; };
+  const Case cases[] = {
+      {"no room for the NUL", a250, 256, "12345", 0, a250},
+      {"fits exactly", a250, 256, "1234", 255, a250 + "\n1234"},
+      {"an empty text gets the line break first", "", 3, "x", 2, "\nx"},
+      {"an empty line", "\nx", 4, "", 3, "\nx\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<char> buffer = Buffer(c.text, c.capacity);
+    EXPECT_EQ(AppendLine(buffer.data(), c.capacity, c.line), c.result);
+    EXPECT_EQ(std::string(buffer.data()), c.expected);
+  }
 }
 
-TEST(CopyText, BoundedAndAlwaysTerminated) {
-  Guarded<4> b;
-  EXPECT_EQ(CopyText(b.text, 4, "abcdef"), 3u);
-  EXPECT_STREQ(b.text, "abc");
-  EXPECT_TRUE(b.intact());
-  EXPECT_EQ(CopyText(b.text, 4, "ab"), 2u);
-  EXPECT_STREQ(b.text, "ab");
-  EXPECT_EQ(CopyText(b.text, 4, nullptr), 0u);
-  EXPECT_STREQ(b.text, "");
+TEST(TextUtils, BoundedCopiesCutToTheirDestination) {
+  using Copy = size_t (*)(char* dest, size_t size, const char* source);
+  const Copy copy = CopyText;
+  const Copy name = [](char* d, size_t n, const char* s) { FileNamePart(d, n, s); return std::strlen(d); };
+  struct Case { const char* name; Copy run; const char* source; size_t size; const char* expected; };
+  const Case cases[] = {
+      {"cut to size - 1", copy, "abcdef", 4, "abc"}, {"fits", copy, "ab", 4, "ab"}, {"exactly fits", copy, "abc", 4, "abc"},
+      {"one too long", copy, "abcd", 4, "abc"},
+      {"null source", copy, nullptr, 4, ""}, {"last path part", name, "C:\\Eudora\\EUDORA.EXE", 16, "EUDORA.EXE"},
+      {"no folder", name, "plain.exe", 16, "plain.exe"}, {"folder only", name, "C:\\dir\\", 16, ""},
+      {"long name cut", name, "C:\\LONGNAME.EXE", 6, "LONGN"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<char> dest(c.size, 'x');
+    EXPECT_EQ(c.run(dest.data(), c.size, c.source), std::strlen(c.expected));
+    EXPECT_STREQ(dest.data(), c.expected);
+  }
   char untouched = 'q';
   EXPECT_EQ(CopyText(&untouched, 0, "abc"), 0u);
   EXPECT_EQ(untouched, 'q');
 }
 
-TEST(FormatText, SubstitutesTextsAndNumbersInOrder) {
-  char b[64];
-  const TextArgument a[] = {NumberArg(4294967295ul), TextArg("C:\\x.txt")};
-  EXPECT_EQ(FormatText(b, sizeof b, "Unknown error %lu\nFile: %s", a, 2), 39u);
-  EXPECT_STREQ(b, "Unknown error 4294967295\nFile: C:\\x.txt");
-  const TextArgument two[] = {TextArg("old"), TextArg("new")};
-  FormatText(b, sizeof b, "Rename %s to %s failed", two, 2);
-  EXPECT_STREQ(b, "Rename old to new failed");
-  const TextArgument code[] = {NumberArg(0)};
-  FormatText(b, sizeof b, " PGP returned errorcode: %u, 100%%", code, 1);
-  EXPECT_STREQ(b, " PGP returned errorcode: 0, 100%");
-  const TextArgument none[] = {TextArg(nullptr)};
-  FormatText(b, sizeof b, "File not found:\n  %s", none, 1);
-  EXPECT_STREQ(b, "File not found:\n  ");
+TEST(TextUtils, QuoteTextReplacesTheBlock) {
+  for (const char* text : {"John Doe", ""}) {
+    char* quoted = QuoteText(HeapCopyText(text), std::strlen(text));  // frees the old block: a leak would show
+    EXPECT_EQ(std::string(quoted ? quoted : "(null)"), std::string("\"") + text + "\"");
+    HeapFreeBlock(quoted);
+  }
 }
 
-TEST(FormatText, ForeignDirectivesNeverReadMissingArguments) {
-  char b[64];
-  const TextArgument one[] = {TextArg("a.txt")};
-  // More directives than arguments, a kind mismatch and unknown directives stay as text.
-  FormatText(b, sizeof b, "%s and %s", one, 1);
-  EXPECT_STREQ(b, "a.txt and %s");
-  FormatText(b, sizeof b, "%lu %s %x %ls %", one, 1);
-  EXPECT_STREQ(b, "%lu a.txt %x %ls %");
-  FormatText(b, sizeof b, nullptr, one, 1);
-  EXPECT_STREQ(b, "");
+TEST(TextUtils, CopyLineStopsAtTheLineFeedAndDropsOneCr) {
+  struct Case { const char* source; size_t count; const char* line; size_t consumed; };
+  const Case cases[] = {
+      {"a\r\nb", 4, "a", 3}, {"\n", 1, "", 1}, {"a\r\r\nb", 5, "a\r", 4},  // only the CR next to the LF goes
+      {"tmp=x\r", 6, "tmp=x\r", 6},  // no LF: the whole range, CR and all
+      {"ab\ncd", 2, "ab", 2},        // the LF lies outside the range
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::vector<char> dest(c.count + 1);
+    EXPECT_EQ(CopyLine(c.source, dest.data(), c.count), c.consumed);
+    EXPECT_STREQ(dest.data(), c.line);
+  }
 }
 
-TEST(FormatText, CutsAtCapacity) {
-  Guarded<10> b;
-  std::string name(300, 'n');
-  const TextArgument a[] = {TextArg(name.c_str()), NumberArg(123456)};
-  EXPECT_EQ(FormatText(b.text, 10, "ab%s", a, 1), 9u);
-  EXPECT_STREQ(b.text, "abnnnnnnn");
-  EXPECT_TRUE(b.intact());
-  const TextArgument n[] = {NumberArg(123456789)};
-  EXPECT_EQ(FormatText(b.text, 10, "1234%u", n, 1), 9u);
-  EXPECT_STREQ(b.text, "123412345");
-  EXPECT_TRUE(b.intact());
+TEST(TextUtils, ExtractAddressAroundTheFirstAtSign) {
+  struct Case { const char* source; const char* address; const char* sourceAfter; };
+  const Case cases[] = {
+      {"John Doe <john@example.org>", "john@example.org", nullptr}, {"<j@e.org>", "j@e.org", nullptr},
+      {"john@example.org", "john@example.org", nullptr}, {"To: a@b.c, x@y.z", "a@b.c,", nullptr},
+      {"a@b.c\r\nNext: line", "a@b.c", nullptr}, {"a@b.c\nNext", "a@b.c", nullptr}, {"x <a@b@c> y", "a@b@c", nullptr},
+      {"  Alice Example \r\n", "Alice Example", "Alice Example"},  // no '@': trimmed in place
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::vector<char> source = Buffer(c.source, std::strlen(c.source) + 1);
+    std::vector<char> dest(source.size());
+    EXPECT_EQ(ExtractAddress(source.data(), dest.data()), std::strlen(c.address));
+    EXPECT_STREQ(dest.data(), c.address);
+    EXPECT_STREQ(source.data(), c.sourceAfter ? c.sourceAfter : c.source);
+  }
+}
+
+TEST(TextUtils, FormatTextSubstitutesOnlyMatchingArgumentsAndCuts) {
+  const std::string longName(300, 'n');
+  struct Case { const char* format; std::vector<TextArgument> arguments; size_t size; const char* expected; };
+  const Case cases[] = {
+      {"Unknown error %lu\nFile: %s", {NumberArg(4294967295ul), TextArg("C:\\x.txt")}, 64,
+       "Unknown error 4294967295\nFile: C:\\x.txt"},
+      {"Rename %s to %s failed", {TextArg("old"), TextArg("new")}, 64, "Rename old to new failed"},
+      {" PGP returned errorcode: %u, 100%%", {NumberArg(0)}, 64, " PGP returned errorcode: 0, 100%"},
+      {"%d|%ld|%i", {NumberArg(7), NumberArg(8), NumberArg(9)}, 64, "7|8|9"},
+      {"File not found:\n  %s", {TextArg(nullptr)}, 64, "File not found:\n  "},
+      // Missing arguments, a kind mismatch and unknown directives stay as they stand.
+      {"%s and %s", {TextArg("a.txt")}, 64, "a.txt and %s"},
+      {"%lu %s %x %ls %", {TextArg("a.txt")}, 64, "%lu a.txt %x %ls %"},
+      {nullptr, {TextArg("a.txt")}, 64, ""},
+      {"ab%s", {TextArg(longName.c_str())}, 10, "abnnnnnnn"},
+      {"1234%u", {NumberArg(123456789)}, 10, "123412345"},
+      {"123456789%%", {}, 10, "123456789"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format ? c.format : "(null)");
+    std::vector<char> dest(c.size, 'x');
+    EXPECT_EQ(FormatText(dest.data(), c.size, c.format, c.arguments.data(), c.arguments.size()),
+              std::strlen(c.expected));
+    EXPECT_STREQ(dest.data(), c.expected);
+  }
 }
